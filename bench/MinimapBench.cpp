@@ -1,0 +1,1 @@
+// benchmarks of sampling and MakeMinimap

@@ -1,0 +1,26 @@
+#include "Exceptions.h"
+
+namespace tessel {
+
+std::string InOutErrorText(int errorNumber)
+{
+    switch (errorNumber) {
+    case io_error::FileNotFound: return "File not found";
+    case io_error::InvalidFilename: return "Invalid filename";
+    case io_error::TooManyOpenFiles: return "Too many open files";
+    case io_error::AccessDenied: return "File access denied";
+    case io_error::ReadBeyondEnd: return "Read beyond end of file";
+    case io_error::DiskFull: return "Disk full";
+    case io_error::InvalidNumericInput: return "Invalid numeric input";
+    default: return "I/O error " + std::to_string(errorNumber);
+    }
+}
+
+EInOutError::EInOutError(int errorNumber)
+    : Exception(InOutErrorText(errorNumber)), errorNumber_(errorNumber)
+{
+}
+
+EOutOfMemory::EOutOfMemory() : Exception("Out of memory") {}
+
+}  // namespace tessel

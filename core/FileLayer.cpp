@@ -1,0 +1,241 @@
+#include "FileLayer.h"
+
+#include "Exceptions.h"
+#include "PathPieces.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tessel {
+
+namespace {
+
+std::atomic<int64_t> writeLimitForTesting{-1};
+std::atomic<uint64_t> temporaryCounter{0};
+
+bool DirectoryExists(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.empty() ? "." : path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+[[noreturn]] void RaiseErrno(int errnoValue, const std::string& path)
+{
+    throw EInOutError(ErrorNumberFromErrno(errnoValue, path));
+}
+
+// Allows the fault hook to take a write; returns how many bytes may go out.
+std::size_t AllowedByWriteLimit(std::size_t count)
+{
+    int64_t limit = writeLimitForTesting.load();
+    if (limit < 0)
+        return count;
+    std::size_t allowed = static_cast<std::size_t>(limit) < count ? static_cast<std::size_t>(limit) : count;
+    writeLimitForTesting.store(limit - static_cast<int64_t>(allowed));
+    return allowed;
+}
+
+}  // namespace
+
+int ErrorNumberFromErrno(int errnoValue, const std::string& path)
+{
+    switch (errnoValue) {
+    case ENOENT:
+        if (path.empty())
+            return io_error::FileNotFound;
+        return DirectoryExists(DirectoryPart(path)) ? io_error::FileNotFound : io_error::InvalidFilename;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL:
+    case ELOOP:
+        return io_error::InvalidFilename;
+    case EMFILE:
+    case ENFILE:
+        return io_error::TooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ETXTBSY:
+        return io_error::AccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return io_error::DiskFull;
+    default:
+        return errnoValue;
+    }
+}
+
+InputFile::InputFile(const std::string& path) : path_(path)
+{
+    if (path.empty())
+        throw EInOutError(io_error::FileNotFound);
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        RaiseErrno(errno, path);
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        int error = errno;
+        ::close(fd_);
+        fd_ = -1;
+        RaiseErrno(error, path);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throw EInOutError(io_error::AccessDenied);
+    }
+}
+
+InputFile::~InputFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+int64_t InputFile::Size() const
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0)
+        RaiseErrno(errno, path_);
+    return static_cast<int64_t>(info.st_size);
+}
+
+void InputFile::Seek(int64_t position)
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    if (position < 0)
+        throw EInOutError(ErrorNumberFromErrno(EINVAL, path_));
+    position_ = position;
+}
+
+std::size_t InputFile::ReadUpTo(void* buffer, std::size_t count)
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t got = ::pread(fd_, out + done, count - done, static_cast<off_t>(position_));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            RaiseErrno(errno, path_);
+        }
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+        position_ += got;
+    }
+    return done;
+}
+
+void InputFile::ReadExact(void* buffer, std::size_t count)
+{
+    if (ReadUpTo(buffer, count) != count)
+        throw EInOutError(io_error::ReadBeyondEnd);
+}
+
+void InputFile::Close()
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
+        RaiseErrno(errno, path_);
+}
+
+ReplacingOutputFile::ReplacingOutputFile(const std::string& path, bool durable)
+    : path_(path), durable_(durable)
+{
+    if (path.empty() || FileNamePart(path).empty())
+        throw EInOutError(io_error::InvalidFilename);
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        throw EInOutError(io_error::AccessDenied);
+
+    // A hidden name beside the destination, unique within this process and
+    // among processes; O_EXCL never takes over a file that is already there.
+    const std::string prefix = DirectoryPart(path) + "." + FileNamePart(path) + "." +
+                               std::to_string(::getpid()) + ".";
+    for (;;) {
+        temporaryPath_ = prefix + std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
+        fd_ = ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0)
+            break;
+        if (errno != EEXIST)
+            RaiseErrno(errno, path);
+    }
+}
+
+ReplacingOutputFile::~ReplacingOutputFile() { Discard(); }
+
+void ReplacingOutputFile::Discard() noexcept
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporaryPath_.empty()) {
+        ::unlink(temporaryPath_.c_str());
+        temporaryPath_.clear();
+    }
+}
+
+void ReplacingOutputFile::Write(const void* buffer, std::size_t count)
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    const std::size_t allowed = AllowedByWriteLimit(count);
+    const auto* in = static_cast<const unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < allowed) {
+        ssize_t put = ::write(fd_, in + done, allowed - done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            RaiseErrno(errno, path_);
+        }
+        done += static_cast<std::size_t>(put);
+        position_ += put;
+    }
+    if (done != count)
+        throw EInOutError(io_error::DiskFull);
+}
+
+void ReplacingOutputFile::Commit()
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    if (durable_ && ::fsync(fd_) != 0) {
+        int error = errno;
+        Discard();
+        RaiseErrno(error, path_);
+    }
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        int error = errno;
+        Discard();
+        RaiseErrno(error, path_);
+    }
+    if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
+        int error = errno;
+        Discard();
+        RaiseErrno(error, path_);
+    }
+    temporaryPath_.clear();
+}
+
+void SetWriteLimitForTesting(int64_t limit) { writeLimitForTesting.store(limit); }
+
+}  // namespace tessel

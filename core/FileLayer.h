@@ -1,0 +1,78 @@
+// The file layer: POSIX files behind small RAII classes. Every operation is
+// checked right after the call; a failure raises EInOutError with the number
+// that the operating system's error maps to (see ErrorNumberFromErrno).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tessel {
+
+// Maps an errno value onto the input/output error numbers. path is the file
+// the failed call named: a missing file whose folder exists is 2, a missing
+// folder is 3.
+int ErrorNumberFromErrno(int errnoValue, const std::string& path);
+
+// An existing file opened for reading only (shared with other programs).
+// A folder is refused with "File access denied".
+class InputFile {
+public:
+    explicit InputFile(const std::string& path);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    int64_t Size() const;
+    int64_t Position() const { return position_; }
+    // Any position at or after 0 is allowed, also one past the end.
+    void Seek(int64_t position);
+    // Reads exactly count bytes; fewer raises "Read beyond end of file".
+    void ReadExact(void* buffer, std::size_t count);
+    // Reads up to count bytes and returns how many came; the end of the
+    // file is not an error.
+    std::size_t ReadUpTo(void* buffer, std::size_t count);
+    // Closes the file; a failure raises. The destructor closes silently.
+    void Close();
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    int64_t position_ = 0;
+};
+
+// A file written beside its destination under a temporary name and renamed
+// over the destination only by Commit, so that a failure never damages a
+// file that stood there. Destroyed without Commit, it removes its
+// temporary file.
+class ReplacingOutputFile {
+public:
+    // durable: flush to the medium before the rename (for the settings file).
+    explicit ReplacingOutputFile(const std::string& path, bool durable = false);
+    ~ReplacingOutputFile();
+    ReplacingOutputFile(const ReplacingOutputFile&) = delete;
+    ReplacingOutputFile& operator=(const ReplacingOutputFile&) = delete;
+
+    const std::string& Path() const { return path_; }
+    int64_t Position() const { return position_; }
+    // Writes all count bytes; a short write raises "Disk full".
+    void Write(const void* buffer, std::size_t count);
+    // Closes the file and moves it over the destination.
+    void Commit();
+
+private:
+    void Discard() noexcept;
+
+    std::string path_;
+    std::string temporaryPath_;
+    bool durable_;
+    int fd_ = -1;
+    int64_t position_ = 0;
+};
+
+// Fault injection for tests only: after limit more bytes, every write of a
+// ReplacingOutputFile stores nothing and fails as a full disk would.
+// A negative limit switches the fault off.
+void SetWriteLimitForTesting(int64_t limit);
+
+}  // namespace tessel

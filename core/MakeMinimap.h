@@ -1,0 +1,37 @@
+// MakeMinimap: one scenario file in, one minimap bitmap file out. It shows
+// every failure with ErrorBox itself and answers true only when the whole
+// file was written.
+#pragma once
+
+#include "BmpWriter.h"
+#include "MinimapSettings.h"
+#include "TerrainData.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tessel {
+
+// Where a call gets the era terrain and how it stores the raster. The
+// default loads the era afresh from the archive and writes a bitmap; the
+// command-line renderer shares loaded eras between calls and can write PNG.
+struct MinimapBackend {
+    std::function<std::shared_ptr<const TTerrainData>(const std::string& archivePath, int32_t era)> LoadTerrain;
+    std::function<bool(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
+                       const BmpPalette& palette)>
+        WriteImage;
+};
+
+MinimapBackend DefaultMinimapBackend();
+
+inline constexpr const char* LocateArchiveText =
+    "You have to locate your MAINDAT.WAR file first. Click \"Options\".";
+
+// Reads the process-wide MinimapSettings; caches nothing between calls.
+bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath);
+
+bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath, const TMinimapSettings& settings,
+                 const MinimapBackend& backend);
+
+}  // namespace tessel

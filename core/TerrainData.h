@@ -1,0 +1,65 @@
+// The terrain of one era: its palette and the three tables that give the
+// picture of every tile, loaded from the game archive.
+#pragma once
+
+#include "PudData.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+// The archive entry number of each era's palette; MMI, MMT and TMI follow it.
+inline constexpr std::array<int32_t, 4> EraFirstEntries{2, 18, 10, 438};
+
+inline constexpr TileCode HighestTileCode = 2527;
+inline constexpr int32_t TileSide = 32;
+
+class TTerrainData {
+public:
+    std::vector<uint8_t> Palette;
+    std::vector<uint8_t> MMI;
+    std::vector<uint8_t> MMT;
+    std::vector<uint8_t> TMI;
+    uint32_t PaletteSize = 0;
+    uint32_t MMISize = 0;
+    uint32_t MMTSize = 0;
+    uint32_t TMISize = 0;
+
+    // Loads the four entries of era from the archive at path; raises
+    // Exception or EInOutError, leaving the object without buffers.
+    void LoadFromMaindat(const std::string& path, int32_t era);
+
+    // The palette index of pixel (x, y), each 0 to 31, of tile's picture.
+    // Reads that would leave a buffer give 0.
+    uint8_t ColorOfTile(TileCode tile, uint32_t x, uint32_t y) const
+    {
+        if (tile > HighestTileCode)
+            return 0;
+        const std::size_t tmiByte = 2 * (21 * static_cast<std::size_t>(tile >> 4) + (tile & 15));
+        if (tmiByte + 2 > TMI.size())
+            return 0;
+        const std::size_t picture = TMI[tmiByte] | (TMI[tmiByte + 1] << 8);
+        if (picture == 0)
+            return 0;
+        const std::size_t mmiByte = 2 * (16 * picture + 4 * (y >> 3) + (x >> 3));
+        if (mmiByte + 2 > MMI.size())
+            return 0;
+        const uint32_t blockWord = MMI[mmiByte] | (MMI[mmiByte + 1] << 8);
+        uint32_t column = x & 7;
+        uint32_t row = y & 7;
+        if (blockWord & 1)
+            row = 7 - row;
+        if (blockWord & 2)
+            column = 7 - column;
+        const std::size_t mmtByte = 64 * static_cast<std::size_t>(blockWord >> 2) + 8 * row + column;
+        return mmtByte < MMT.size() ? MMT[mmtByte] : 0;
+    }
+
+private:
+    void ReleaseBuffers();
+};
+
+}  // namespace tessel

@@ -1,0 +1,72 @@
+#include "TestSupport.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace tessel::test {
+
+TempDir::TempDir()
+{
+    std::string pattern = (fs::temp_directory_path() / "tessel-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder");
+    path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    // Give back write permission that a test took away, so that all can go.
+    for (auto it = fs::recursive_directory_iterator(path_, ignored); it != fs::recursive_directory_iterator();
+         it.increment(ignored)) {
+        if (it->is_directory(ignored))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+}
+
+std::string TempDir::File(const std::string& name) const { return (fs::path(path_) / name).string(); }
+
+ErrorBoxRecorder::ErrorBoxRecorder() : scope_([this](const std::string& text) { texts_.push_back(text); }) {}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+bool FileExists(const std::string& path)
+{
+    std::error_code ignored;
+    return fs::exists(path, ignored);
+}
+
+std::vector<std::string> FolderEntries(const std::string& path)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool PermissionsAreEnforced() { return ::geteuid() != 0; }
+
+}  // namespace tessel::test

@@ -1,0 +1,51 @@
+// Shared helpers of the core tests: scratch folders, recorded error boxes and
+// whole-file reads and writes.
+#pragma once
+
+#include "ErrorBox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessel::test {
+
+// A fresh folder under the system's temporary folder, removed with all it
+// holds when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // path of name inside the folder
+    std::string File(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+// Collects the ErrorBox texts of the current thread while it lives.
+class ErrorBoxRecorder {
+public:
+    ErrorBoxRecorder();
+    const std::vector<std::string>& Texts() const { return texts_; }
+
+private:
+    std::vector<std::string> texts_;
+    ScopedErrorBoxHandler scope_;
+};
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+bool FileExists(const std::string& path);
+// Names of the entries of a folder, sorted, without "." and "..".
+std::vector<std::string> FolderEntries(const std::string& path);
+// Whether the process can be refused access by file modes (root cannot).
+bool PermissionsAreEnforced();
+
+}  // namespace tessel::test
