@@ -1,1 +1,47 @@
+#include "PathPieces.h"
+
 #include "TestSupport.h"
+
+namespace tessel {
+namespace {
+
+TEST(PathPieces, SplitsAPathAfterItsLastSeparator)
+{
+    EXPECT_EQ(FileNamePart("/home/u/maps/a.pud"), "a.pud");
+    EXPECT_EQ(DirectoryPart("/home/u/maps/a.pud"), "/home/u/maps/");
+    EXPECT_EQ(FileNamePart("a.pud"), "a.pud");
+    EXPECT_EQ(DirectoryPart("a.pud"), "");
+    EXPECT_EQ(FileNamePart("/maps/"), "");
+    EXPECT_EQ(DirectoryPart("/maps/"), "/maps/");
+    EXPECT_EQ(DirectoryPart("/a.pud"), "/");
+}
+
+TEST(PathPieces, ChangesOnlyTheExtensionOfTheFileName)
+{
+    EXPECT_EQ(ChangeFileExt("/maps/a.pud", ".bmp"), "/maps/a.bmp");
+    EXPECT_EQ(ChangeFileExt("Minimaps", ".ini"), "Minimaps.ini");
+    EXPECT_EQ(ChangeFileExt("my.tool.exe", ".ini"), "my.tool.ini");
+    EXPECT_EQ(ChangeFileExt("/a.b/c", ".bmp"), "/a.b/c.bmp");
+    EXPECT_EQ(ChangeFileExt("/a.b/c.d.pud", ".bmp"), "/a.b/c.d.bmp");
+    EXPECT_EQ(ChangeFileExt("a.", ".bmp"), "a.bmp");
+}
+
+TEST(PathPieces, JoinsWithExactlyOneSeparator)
+{
+    EXPECT_EQ(JoinPath("/home/u/.config", "Minimaps.ini"), "/home/u/.config/Minimaps.ini");
+    EXPECT_EQ(JoinPath("/home/u/.config/", "Minimaps.ini"), "/home/u/.config/Minimaps.ini");
+    EXPECT_EQ(JoinPath("", "Minimaps.ini"), "Minimaps.ini");
+}
+
+#ifdef _WIN32
+TEST(PathPieces, SplitsWindowsPathsAtBackslashesAndColons)
+{
+    EXPECT_EQ(DirectoryPart("D:\\Maps\\a.pud"), "D:\\Maps\\");
+    EXPECT_EQ(FileNamePart("D:a.pud"), "a.pud");
+    EXPECT_EQ(ChangeFileExt("C:\\a.b\\c", ".bmp"), "C:\\a.b\\c.bmp");
+    EXPECT_EQ(JoinPath("D:\\Maps", "a.bmp"), "D:\\Maps\\a.bmp");
+}
+#endif
+
+}  // namespace
+}  // namespace tessel

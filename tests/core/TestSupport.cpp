@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "FileLayer.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +37,9 @@ TempDir::~TempDir()
 std::string TempDir::File(const std::string& name) const { return (fs::path(path_) / name).string(); }
 
 ErrorBoxRecorder::ErrorBoxRecorder() : scope_([this](const std::string& text) { texts_.push_back(text); }) {}
+
+ScopedWriteLimit::ScopedWriteLimit(int64_t limit) { SetWriteLimitForTesting(limit); }
+ScopedWriteLimit::~ScopedWriteLimit() { SetWriteLimitForTesting(-1); }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path)
 {

@@ -40,6 +40,16 @@ private:
     ScopedErrorBoxHandler scope_;
 };
 
+// Lets only limit more bytes reach ReplacingOutputFile writes while it
+// lives, as a full disk would.
+class ScopedWriteLimit {
+public:
+    explicit ScopedWriteLimit(int64_t limit);
+    ~ScopedWriteLimit();
+    ScopedWriteLimit(const ScopedWriteLimit&) = delete;
+    ScopedWriteLimit& operator=(const ScopedWriteLimit&) = delete;
+};
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool FileExists(const std::string& path);
