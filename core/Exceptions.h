@@ -49,6 +49,8 @@ inline constexpr int ReadBeyondEnd = 100;
 inline constexpr int DiskFull = 101;
 inline constexpr int FileNotOpen = 103;
 inline constexpr int InvalidNumericInput = 106;
+// The system's number for a seek before the start of a file.
+inline constexpr int NegativeSeek = 131;
 }  // namespace io_error
 
 // The text of an input/output error number: "File not found", ..., or "I/O error %d".

@@ -113,7 +113,7 @@ void InputFile::Seek(int64_t position)
     if (fd_ < 0)
         throw EInOutError(io_error::FileNotOpen);
     if (position < 0)
-        throw EInOutError(ErrorNumberFromErrno(EINVAL, path_));
+        throw EInOutError(io_error::NegativeSeek);
     position_ = position;
 }
 

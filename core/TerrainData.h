@@ -2,6 +2,7 @@
 // picture of every tile, loaded from the game archive.
 #pragma once
 
+#include "ByteOrder.h"
 #include "PudData.h"
 
 #include <array>
@@ -41,13 +42,13 @@ public:
         const std::size_t tmiByte = 2 * (21 * static_cast<std::size_t>(tile >> 4) + (tile & 15));
         if (tmiByte + 2 > TMI.size())
             return 0;
-        const std::size_t picture = TMI[tmiByte] | (TMI[tmiByte + 1] << 8);
+        const std::size_t picture = ReadU16LE(TMI.data() + tmiByte);
         if (picture == 0)
             return 0;
         const std::size_t mmiByte = 2 * (16 * picture + 4 * (y >> 3) + (x >> 3));
         if (mmiByte + 2 > MMI.size())
             return 0;
-        const uint32_t blockWord = MMI[mmiByte] | (MMI[mmiByte + 1] << 8);
+        const uint32_t blockWord = ReadU16LE(MMI.data() + mmiByte);
         uint32_t column = x & 7;
         uint32_t row = y & 7;
         if (blockWord & 1)

@@ -1,1 +1,253 @@
+#include "ArchiveWriter.h"
+#include "FileLayer.h"
 #include "TestSupport.h"
+#include "WarArchive.h"
+
+#include <random>
+
+namespace tessel {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr uint8_t Guard = 0xCC;
+
+// Expands stream, stored as a file of its own, to length bytes, and checks
+// that nothing past length was written.
+Bytes Expand(const Bytes& stream, uint32_t length)
+{
+    test::TempDir dir;
+    const std::string path = dir.File("stream.lz");
+    test::WriteFileBytes(path, stream);
+    InputFile file(path);
+    Bytes buffer(length + 32, Guard);
+    ExpandWarEntry(file, buffer.data(), length);
+    for (std::size_t k = length; k < buffer.size(); ++k)
+        EXPECT_EQ(buffer[k], Guard) << "byte " << k << " lies past the length";
+    buffer.resize(length);
+    return buffer;
+}
+
+// Bytes that differ from their neighbours and from zero.
+Bytes Pattern(std::size_t size)
+{
+    Bytes bytes(size);
+    for (std::size_t k = 0; k < size; ++k)
+        bytes[k] = static_cast<uint8_t>(k * 7 + 3);
+    return bytes;
+}
+
+Bytes RandomBytes(std::size_t size, uint32_t seed, int alphabet = 256)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> byte(0, alphabet - 1);
+    Bytes bytes(size);
+    for (auto& value : bytes)
+        value = static_cast<uint8_t>(byte(random));
+    return bytes;
+}
+
+// Every byte as a literal: groups of the flag byte 0xFF and eight bytes.
+Bytes LiteralStream(const Bytes& data)
+{
+    Bytes stream;
+    for (std::size_t k = 0; k < data.size(); ++k) {
+        if (k % 8 == 0)
+            stream.push_back(0xFF);
+        stream.push_back(data[k]);
+    }
+    return stream;
+}
+
+// The expander taken step by step: a real 4096-byte window, a flag register,
+// and zero bytes once the stream has run out.
+Bytes ExpandByWindowModel(const Bytes& stream, uint32_t length)
+{
+    Bytes window(4096, 0), out;
+    std::size_t read = 0, write = 0;
+    auto next = [&] { return read < stream.size() ? stream[read++] : uint8_t{0}; };
+    auto produce = [&](uint8_t byte) {
+        window[write] = byte;
+        write = (write + 1) % 4096;
+        out.push_back(byte);
+    };
+    unsigned flags = 0;
+    while (out.size() < length) {
+        flags >>= 1;
+        if (!(flags & 0x100))
+            flags = next() | 0xFF00u;
+        if (flags & 1) {
+            produce(next());
+            continue;
+        }
+        const uint8_t b1 = next(), b2 = next();
+        const std::size_t position = b1 + 256u * (b2 & 0x0F);
+        const int count = (b2 >> 4) + 3;
+        for (int k = 0; k < count && out.size() < length; ++k)
+            produce(window[(position + k) % 4096]);
+    }
+    return out;
+}
+
+Bytes RoundTrip(const Bytes& data) { return Expand(CompressWarData(data), static_cast<uint32_t>(data.size())); }
+
+TEST(LzExpansion, FirstFlagByteOfAllOnesGivesEightLiterals)
+{
+    const Bytes stream = {
+        0xFF,                                    // flag: eight literals
+        'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h',  // the literals
+        0x01,                                    // flag: one literal
+        'i',
+    };
+    EXPECT_EQ(Expand(stream, 9), (Bytes{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i'}));
+}
+
+TEST(LzExpansion, ReferenceAtTheStartOfAStreamGivesZeros)
+{
+    const Bytes stream = {
+        0x00,        // flag: a reference first
+        0x34, 0xF2,  // P = 0x234, K = 15 + 3
+    };
+    EXPECT_EQ(Expand(stream, 18), Bytes(18, 0));
+}
+
+TEST(LzExpansion, ReferenceWrapsFromTheEndOfTheWindowToItsStart)
+{
+    // 4106 literals put the write position at 10, clear of positions 0 to 2.
+    const Bytes literals = Pattern(4106);
+    Bytes stream = LiteralStream(Bytes(literals.begin(), literals.begin() + 4104));
+    const Bytes lastGroup = {
+        0x03,                      // flag: literal, literal, reference
+        literals[4104], literals[4105],
+        0xFE, 0x2F,                // P = 0xFFE = 4094, K = 2 + 3
+    };
+    stream.insert(stream.end(), lastGroup.begin(), lastGroup.end());
+
+    Bytes expected = literals;
+    for (std::size_t source : {4094, 4095, 4096, 4097, 4098})  // window positions 4094, 4095, 0, 1, 2
+        expected.push_back(literals[source]);
+    EXPECT_EQ(Expand(stream, 4111), expected);
+}
+
+TEST(LzExpansion, ReferenceJustBehindTheWritePositionRepeatsThatByte18Times)
+{
+    const Bytes stream = {
+        0x07,          // flag: three literals, then a reference
+        'x', 'y', 'z',
+        0x02, 0xF0,    // P = 2 (one less than the write position), K = 18
+    };
+    Bytes expected = {'x', 'y'};
+    expected.insert(expected.end(), 19, 'z');
+    EXPECT_EQ(Expand(stream, 21), expected);
+}
+
+TEST(LzExpansion, OutputsOfWholeWindowsAndOneByteMoreAreExact)
+{
+    for (uint32_t length : {4095u, 4096u, 4097u, 8192u, 8193u}) {
+        const Bytes data = Pattern(length);
+        EXPECT_EQ(Expand(LiteralStream(data), length), data) << length << " bytes";
+    }
+}
+
+TEST(LzExpansion, LengthReachedInsideAReferenceIgnoresTheRestOfTheStream)
+{
+    const Bytes stream = {
+        0x03,          // flag: literal, literal, then references
+        'a', 'b',
+        0x00, 0x70,    // P = 0, K = 7 + 3, cut off after three bytes
+        0xFF, 0xFF,    // a reference that must not be taken
+    };
+    EXPECT_EQ(Expand(stream, 5), (Bytes{'a', 'b', 'a', 'b', 'a'}));
+}
+
+TEST(LzExpansion, StreamCutShortByTheEndOfTheFileGoesOnWithZeroBytes)
+{
+    const Bytes stream = {
+        0x07,            // flag: three literals, then five references
+        'a', 'b', 'c',   // the file ends here
+    };
+    // Missing bytes read as zero: references to P = 0, K = 3, then a zero
+    // flag byte and more of them, each copying window positions 0 to 2.
+    const std::string expected = "abcabcabcabcabcabcab";
+    EXPECT_EQ(Expand(stream, 20), Bytes(expected.begin(), expected.end()));
+}
+
+TEST(LzExpansion, StreamCutShortInItsSecondBlockNeverReusesTheFirstBlock)
+{
+    // 456 literal groups take 4104 bytes: the second input block holds only
+    // 8 bytes, and whatever the first block left behind must not be read.
+    const Bytes literals = Pattern(456 * 8);
+    const Bytes stream = LiteralStream(literals);
+    ASSERT_EQ(stream.size(), 4104u);
+
+    Bytes expected = literals;
+    for (std::size_t k = 0; k < 30; ++k)  // references to P = 0, K = 3
+        expected.push_back(literals[k % 3]);
+    EXPECT_EQ(Expand(stream, static_cast<uint32_t>(expected.size())), expected);
+}
+
+TEST(LzExpansion, AgreesWithAWindowByWindowModelOnRandomStreams)
+{
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        std::mt19937 random(seed);
+        const Bytes stream = RandomBytes(random() % 12000, seed);
+        const auto length = static_cast<uint32_t>(1 + random() % 40000);
+        EXPECT_EQ(Expand(stream, length), ExpandByWindowModel(stream, length)) << "seed " << seed;
+    }
+}
+
+TEST(LzCompression, RoundTripsRandomDataOfSizesAroundTheWindow)
+{
+    for (std::size_t size : {0, 1, 2, 3, 17, 18, 19, 100, 4095, 4096, 4097, 8191, 8192, 8193, 20000}) {
+        for (int alphabet : {256, 3}) {
+            const Bytes data = RandomBytes(size, static_cast<uint32_t>(size + alphabet), alphabet);
+            EXPECT_EQ(RoundTrip(data), data) << size << " bytes from " << alphabet << " values";
+        }
+    }
+}
+
+TEST(LzCompression, RoundTripsLongRunsAndAllZeroData)
+{
+    Bytes runs(5000, 0x41);
+    runs.insert(runs.end(), 3000, 0x00);
+    runs.insert(runs.end(), 7000, 0xFE);
+    EXPECT_EQ(RoundTrip(runs), runs);
+
+    const Bytes zeros(20000, 0);
+    const Bytes compressed = CompressWarData(zeros);
+    EXPECT_LT(compressed.size(), zeros.size() / 8);
+    EXPECT_EQ(Expand(compressed, 20000), zeros);
+}
+
+TEST(LzCompression, TakesLeadingZerosFromTheInitialWindow)
+{
+    const Bytes zeros(18, 0);
+    const Bytes compressed = CompressWarData(zeros);
+    EXPECT_EQ(compressed.size(), 3u) << "one flag byte and one reference";
+    EXPECT_EQ(Expand(compressed, 18), zeros);
+}
+
+TEST(LzCompression, RoundTripsDataThatRepeatsAtAndBeyondTheWindowSize)
+{
+    const Bytes first = RandomBytes(4096, 7);
+    const Bytes second = RandomBytes(5000, 8);
+    Bytes data = first;
+    data.insert(data.end(), first.begin(), first.end());  // 4096 back: still in reach
+    data.insert(data.end(), second.begin(), second.end());
+    data.insert(data.end(), first.begin(), first.end());  // 9096 back: out of reach
+    EXPECT_EQ(RoundTrip(data), data);
+
+    Bytes repeatedOnce = first;
+    repeatedOnce.insert(repeatedOnce.end(), first.begin(), first.end());
+    EXPECT_LT(CompressWarData(repeatedOnce).size(), 4096u * 9 / 8 + 600) << "the repeat is taken as references";
+}
+
+TEST(LzCompression, RoundTripsTheTablesOfATestEra)
+{
+    const EraTables era = MakeTestEra(77, 100);
+    for (const Bytes* table : {&era.Palette, &era.MMI, &era.MMT, &era.TMI})
+        EXPECT_EQ(RoundTrip(*table), *table);
+}
+
+}  // namespace
+}  // namespace tessel
