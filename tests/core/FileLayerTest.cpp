@@ -1,1 +1,124 @@
 #include "TestSupport.h"
+
+#include "Exceptions.h"
+#include "FileLayer.h"
+
+#include <filesystem>
+
+namespace tessel::test {
+namespace {
+
+int ErrorNumberOfOpening(const std::string& path)
+{
+    try {
+        InputFile file(path);
+    } catch (const EInOutError& error) {
+        return error.ErrorCode();
+    }
+    return 0;
+}
+
+TEST(FileLayer, OpeningMapsMissingFilesFoldersAndDirectoriesToTheirNumbers)
+{
+    TempDir dir;
+    EXPECT_EQ(ErrorNumberOfOpening(dir.File("missing.pud")), io_error::FileNotFound);
+    EXPECT_EQ(ErrorNumberOfOpening(dir.File("no-such-folder/a.pud")), io_error::InvalidFilename);
+    EXPECT_EQ(ErrorNumberOfOpening(dir.Path()), io_error::AccessDenied);
+    EXPECT_EQ(InOutErrorText(io_error::AccessDenied), "File access denied");
+    EXPECT_EQ(InOutErrorText(io_error::ReadBeyondEnd), "Read beyond end of file");
+    EXPECT_EQ(InOutErrorText(io_error::InvalidNumericInput), "Invalid numeric input");
+    EXPECT_EQ(InOutErrorText(32), "I/O error 32");
+}
+
+TEST(FileLayer, ReadOnlyFilesOpenForReading)
+{
+    TempDir dir;
+    const std::string path = dir.File("locked.pud");
+    WriteFileBytes(path, {1, 2, 3});
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    InputFile file(path);
+    uint8_t bytes[3];
+    file.ReadExact(bytes, 3);
+    EXPECT_EQ(bytes[2], 3);
+}
+
+TEST(FileLayer, ShortReadsFailOnlyWhenAllBytesWereAsked)
+{
+    TempDir dir;
+    const std::string path = dir.File("five.bin");
+    WriteFileBytes(path, {1, 2, 3, 4, 5});
+    InputFile file(path);
+    EXPECT_EQ(file.Size(), 5);
+
+    uint8_t bytes[8]{};
+    file.Seek(3);
+    EXPECT_EQ(file.ReadUpTo(bytes, 8), 2u);
+    EXPECT_EQ(bytes[0], 4);
+    EXPECT_EQ(file.Position(), 5);
+
+    file.Seek(100);  // past the end is allowed; reading there gives nothing
+    EXPECT_EQ(file.ReadUpTo(bytes, 8), 0u);
+
+    file.Seek(2);
+    try {
+        file.ReadExact(bytes, 4);
+        FAIL() << "a short block read must raise";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.ErrorCode(), io_error::ReadBeyondEnd);
+    }
+}
+
+TEST(FileLayer, ReplacingFileTouchesTheDestinationOnlyOnCommit)
+{
+    TempDir dir;
+    const std::string path = dir.File("out.bmp");
+    WriteFileBytes(path, {9, 9});
+    {
+        ReplacingOutputFile file(path);
+        file.Write("abc", 3);
+        EXPECT_EQ(file.Position(), 3);
+        EXPECT_EQ(ReadFileBytes(path), (std::vector<uint8_t>{9, 9}));
+    }
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"out.bmp"}) << "temporary file left behind";
+    EXPECT_EQ(ReadFileBytes(path), (std::vector<uint8_t>{9, 9}));
+
+    ReplacingOutputFile file(path);
+    file.Write("abc", 3);
+    file.Commit();
+    EXPECT_EQ(ReadFileBytes(path), (std::vector<uint8_t>{'a', 'b', 'c'}));
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"out.bmp"});
+}
+
+TEST(FileLayer, ReplacingFileRefusesFoldersAndMissingDirectories)
+{
+    TempDir dir;
+    try {
+        ReplacingOutputFile file(dir.Path());
+        FAIL() << "a folder cannot be replaced";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.ErrorCode(), io_error::AccessDenied);
+    }
+    try {
+        ReplacingOutputFile file(dir.File("missing/out.bmp"));
+        FAIL() << "a file cannot be created in a missing folder";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.ErrorCode(), io_error::InvalidFilename);
+    }
+}
+
+TEST(FileLayer, WriteLimitFailsLikeAFullDisk)
+{
+    TempDir dir;
+    ReplacingOutputFile file(dir.File("full.bin"));
+    ScopedWriteLimit limit(4);
+    file.Write("ab", 2);
+    try {
+        file.Write("cdef", 4);
+        FAIL() << "the write past the limit must fail";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Message(), "Disk full");
+    }
+}
+
+}  // namespace
+}  // namespace tessel::test
