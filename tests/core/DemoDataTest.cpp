@@ -1,0 +1,312 @@
+#include "TestSupport.h"
+
+#include "DemoData.h"
+#include "Exceptions.h"
+#include "MakeMinimap.h"
+#include "TerrainData.h"
+#include "TileCodes.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace tessel::test {
+namespace {
+
+struct Rgb {
+    int R, G, B;
+    bool operator==(const Rgb&) const = default;
+};
+
+Rgb ColorAt(const TTerrainData& terrain, uint8_t index)
+{
+    return {terrain.Palette[3 * index], terrain.Palette[3 * index + 1], terrain.Palette[3 * index + 2]};
+}
+
+int SquaredDistance(Rgb a, Rgb b)
+{
+    return (a.R - b.R) * (a.R - b.R) + (a.G - b.G) * (a.G - b.G) + (a.B - b.B) * (a.B - b.B);
+}
+
+TTerrainData TerrainOf(const EraTables& tables)
+{
+    TTerrainData terrain;
+    terrain.Palette = tables.Palette;
+    terrain.MMI = tables.MMI;
+    terrain.MMT = tables.MMT;
+    terrain.TMI = tables.TMI;
+    return terrain;
+}
+
+// The colour most pixels of a square of a tile's picture show.
+Rgb DominantColor(const TTerrainData& terrain, TileCode tile, uint32_t left = 0, uint32_t top = 0,
+                  uint32_t side = TileSide)
+{
+    std::map<uint8_t, int> counts;
+    for (uint32_t y = top; y < top + side; ++y)
+        for (uint32_t x = left; x < left + side; ++x)
+            ++counts[terrain.ColorOfTile(tile, x, y)];
+    const auto most = std::max_element(counts.begin(), counts.end(),
+                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+    return ColorAt(terrain, most->first);
+}
+
+uint16_t PictureOf(const TTerrainData& terrain, TileCode tile)
+{
+    const std::size_t byte = 2 * (21 * (std::size_t{tile} / 16) + std::size_t{tile} % 16);
+    return static_cast<uint16_t>(terrain.TMI[byte] | terrain.TMI[byte + 1] << 8);
+}
+
+struct Agreement {
+    int Compared = 0;
+    int Disagreeing = 0;
+};
+
+// Compares the classes that neighbouring tiles show at the corners and edges
+// they share. Walls are left out: they stand on the ground without any
+// boundary tile.
+Agreement NeighbourAgreement(const std::vector<TileCode>& tiles, int side)
+{
+    auto terrain = [&](int x, int y) -> std::optional<TileQuarters> {
+        const auto quarters = QuartersOfTile(tiles[static_cast<std::size_t>(y * side + x)]);
+        const bool wall = quarters && std::any_of(quarters->begin(), quarters->end(), [](TerrainClass c) {
+                              return c >= TerrainClass::HumanWallDamaged;
+                          });
+        return wall ? std::nullopt : quarters;
+    };
+    Agreement agreement;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            const auto here = terrain(x, y);
+            if (!here)
+                continue;
+            if (const auto right = x + 1 < side ? terrain(x + 1, y) : std::nullopt) {
+                ++agreement.Compared;
+                agreement.Disagreeing += (*here)[1] != (*right)[0] || (*here)[3] != (*right)[2];
+            }
+            if (const auto below = y + 1 < side ? terrain(x, y + 1) : std::nullopt) {
+                ++agreement.Compared;
+                agreement.Disagreeing += (*here)[2] != (*below)[0] || (*here)[3] != (*below)[1];
+            }
+        }
+    }
+    return agreement;
+}
+
+// The real scenarios that load, when the corpus is there.
+std::vector<std::pair<std::string, TPUDData>> LoadCorpus()
+{
+    std::vector<std::pair<std::string, TPUDData>> scenarios;
+    const std::string folder = TESSEL_CORPUS_DIR;
+    if (folder.empty() || !FileExists(folder + "/MANIFEST.tsv"))
+        return scenarios;
+    for (const std::string& name : FolderEntries(folder)) {
+        TPUDData pud;
+        try {
+            pud.LoadFromFile(folder + "/" + name);
+        } catch (const Exception&) {
+            continue;  // the manifest, and scenarios that are damaged on purpose
+        }
+        scenarios.emplace_back(name, std::move(pud));
+    }
+    return scenarios;
+}
+
+TEST(DemoArchive, HoldsEveryEraAsMadeAndLoadsWithoutAMessage)
+{
+    TempDir folder;
+    const std::string path = folder.File("DEMO.WAR");
+    WriteDemoArchive(path);
+    ErrorBoxRecorder boxes;
+    for (int era = 0; era < 4; ++era) {
+        SCOPED_TRACE(era);
+        TTerrainData terrain;
+        terrain.LoadFromMaindat(path, era);
+        const EraTables made = MakeDemoEra(era);
+        EXPECT_EQ(terrain.Palette, made.Palette);
+        EXPECT_EQ(terrain.MMI, made.MMI);
+        EXPECT_EQ(terrain.MMT, made.MMT);
+        EXPECT_EQ(terrain.TMI, made.TMI);
+        EXPECT_EQ(terrain.PaletteSize, 768u);
+        EXPECT_EQ(terrain.TMISize, 158u * 42u) << "a record for every tile code group looked up";
+        EXPECT_LT(terrain.MMISize / 32, 512u) << "a few hundred pictures at most";
+    }
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST(DemoEra, OwnerColourSlotsAreDistinctInEveryEra)
+{
+    const std::vector<uint8_t> slots{208, 212, 216, 220, 224, 228, 232, 236, 12};
+    for (int era = 0; era < 4; ++era) {
+        const TTerrainData terrain = TerrainOf(MakeDemoEra(era));
+        for (std::size_t a = 0; a < slots.size(); ++a)
+            for (std::size_t b = a + 1; b < slots.size(); ++b)
+                EXPECT_GE(SquaredDistance(ColorAt(terrain, slots[a]), ColorAt(terrain, slots[b])), 20 * 20)
+                    << "era " << era << ": slots " << int{slots[a]} << " and " << int{slots[b]};
+    }
+}
+
+TEST(DemoEra, SolidTilesOfDifferentClassesHaveDifferentDominantColours)
+{
+    for (int era = 0; era < 4; ++era) {
+        const TTerrainData terrain = TerrainOf(MakeDemoEra(era));
+        std::vector<Rgb> dominant;
+        for (int c = 0; c < TerrainClassCount; ++c)
+            dominant.push_back(DominantColor(terrain, SolidTileCode(static_cast<TerrainClass>(c), 0)));
+        for (std::size_t a = 0; a < dominant.size(); ++a)
+            for (std::size_t b = a + 1; b < dominant.size(); ++b)
+                EXPECT_FALSE(dominant[a] == dominant[b]) << "era " << era << ": classes " << a << " and " << b;
+
+        for (TerrainClass water : {TerrainClass::LightWater, TerrainClass::DarkWater}) {
+            const Rgb color = dominant[static_cast<std::size_t>(water)];
+            EXPECT_GT(color.B, std::max(color.R, color.G)) << "era " << era << ": water is blue";
+        }
+    }
+}
+
+TEST(DemoEra, BoundaryTilesShowOnlyColoursOfTheirQuartersClasses)
+{
+    const TTerrainData terrain = TerrainOf(MakeDemoEra(0));
+    // What the solid tiles of each class show, all variants together.
+    std::vector<std::set<uint8_t>> shades(TerrainClassCount);
+    for (int c = 0; c < TerrainClassCount; ++c)
+        for (uint8_t variant = 0; variant < 16; ++variant)
+            for (uint32_t y = 0; y < 32; ++y)
+                for (uint32_t x = 0; x < 32; ++x)
+                    shades[static_cast<std::size_t>(c)].insert(
+                        terrain.ColorOfTile(SolidTileCode(static_cast<TerrainClass>(c), variant), x, y));
+
+    for (int code = 0x0100; code <= HighestTileCode; ++code) {
+        const auto quarters = QuartersOfTile(static_cast<TileCode>(code));
+        if (!quarters)
+            continue;
+        for (uint32_t y = 0; y < 32; ++y) {
+            for (uint32_t x = 0; x < 32; ++x) {
+                const TerrainClass expected = (*quarters)[(y / 16) * 2 + x / 16];
+                const uint8_t shown = terrain.ColorOfTile(static_cast<TileCode>(code), x, y);
+                if (!shades[static_cast<std::size_t>(expected)].count(shown)) {
+                    ADD_FAILURE() << "code " << std::hex << code << std::dec << " pixel (" << x << ", " << y << ")";
+                    return;
+                }
+            }
+        }
+    }
+}
+
+TEST(RealMaps, EveryTileCodeHasAPictureInEveryDemoEra)
+{
+    const auto corpus = LoadCorpus();
+    if (corpus.empty())
+        GTEST_SKIP() << "no scenario corpus at \"" << TESSEL_CORPUS_DIR << "\"";
+    std::set<TileCode> codes;
+    for (const auto& [name, pud] : corpus)
+        codes.insert(pud.TileMap.begin(), pud.TileMap.end());
+    // Code 0 names no class; a few maps hold it in cells they do not use.
+    codes.erase(0);
+    for (int era = 0; era < 4; ++era) {
+        const TTerrainData terrain = TerrainOf(MakeDemoEra(era));
+        for (TileCode code : codes)
+            EXPECT_NE(PictureOf(terrain, code), 0) << "era " << era << ", code " << std::hex << code;
+    }
+}
+
+// A wrong reading of the quarter sets would make neighbours disagree all
+// over; real maps only do so where a map maker set tiles by hand.
+TEST(RealMaps, NeighbouringTilesAgreeAtTheirSharedCorners)
+{
+    const auto corpus = LoadCorpus();
+    if (corpus.empty())
+        GTEST_SKIP() << "no scenario corpus at \"" << TESSEL_CORPUS_DIR << "\"";
+    Agreement total;
+    for (const auto& [name, pud] : corpus) {
+        const Agreement agreement = NeighbourAgreement(pud.TileMap, pud.MapSize);
+        total.Compared += agreement.Compared;
+        total.Disagreeing += agreement.Disagreeing;
+    }
+    EXPECT_GT(total.Compared, 100000);
+    EXPECT_LT(total.Disagreeing * 100, total.Compared);
+}
+
+TEST(DemoScenarios, CoverEveryEraAndEveryMapSize)
+{
+    std::set<uint16_t> eras;
+    std::set<uint16_t> sides;
+    for (const DemoScenario& scenario : MakeDemoScenarios()) {
+        eras.insert(scenario.Content.EraX.value_or(scenario.Content.Era));
+        sides.insert(scenario.Content.Side);
+    }
+    EXPECT_EQ(eras, (std::set<uint16_t>{0, 1, 2, 3}));
+    EXPECT_EQ(sides, (std::set<uint16_t>{32, 64, 96, 128}));
+}
+
+TEST(DemoScenarios, LoadWithTheEraSideTilesAndUnitsTheyWereMadeWith)
+{
+    TempDir folder;
+    for (const DemoScenario& scenario : MakeDemoScenarios()) {
+        SCOPED_TRACE(scenario.FileName);
+        const std::string path = folder.File(scenario.FileName);
+        WriteScenario(scenario.Content).WriteTo(path);
+        TPUDData pud;
+        pud.LoadFromFile(path);
+        EXPECT_EQ(pud.Era, scenario.Content.EraX.value_or(scenario.Content.Era));
+        EXPECT_EQ(pud.MapSize, scenario.Content.Side);
+        EXPECT_EQ(pud.TileMap, scenario.Content.Tiles);
+        ASSERT_EQ(pud.UnitCount, static_cast<int32_t>(scenario.Content.Units.size()));
+
+        std::set<uint8_t> players;
+        for (int32_t i = 0; i < pud.UnitCount; ++i) {
+            uint16_t x, y, width, height;
+            uint8_t type, owner, color;
+            pud.GetUnitProps(i, x, y, width, height, type, owner, color);
+            EXPECT_LE(x + width, pud.MapSize) << "unit " << i;
+            EXPECT_LE(y + height, pud.MapSize) << "unit " << i;
+            if (owner < 8)
+                players.insert(owner);
+        }
+        EXPECT_GE(players.size(), 2u);
+    }
+}
+
+TEST(DemoScenarios, HaveAPictureForEveryTileAndNoSeams)
+{
+    std::vector<TTerrainData> eras;
+    for (int era = 0; era < 4; ++era)
+        eras.push_back(TerrainOf(MakeDemoEra(era)));
+    for (const DemoScenario& scenario : MakeDemoScenarios()) {
+        SCOPED_TRACE(scenario.FileName);
+        const TTerrainData& terrain = eras[scenario.Content.EraX.value_or(scenario.Content.Era)];
+        const auto blank = std::count_if(scenario.Content.Tiles.begin(), scenario.Content.Tiles.end(),
+                                         [&terrain](TileCode code) { return PictureOf(terrain, code) == 0; });
+        EXPECT_EQ(blank, 0);
+        EXPECT_EQ(NeighbourAgreement(scenario.Content.Tiles, scenario.Content.Side).Disagreeing, 0);
+    }
+}
+
+TEST(DemoScenarios, AreTheSameAtEveryCall)
+{
+    const auto first = MakeDemoScenarios();
+    const auto second = MakeDemoScenarios();
+    ASSERT_EQ(first.size(), second.size());
+    for (std::size_t k = 0; k < first.size(); ++k) {
+        EXPECT_EQ(first[k].FileName, second[k].FileName);
+        EXPECT_EQ(WriteScenario(first[k].Content).Bytes(), WriteScenario(second[k].Content).Bytes());
+    }
+}
+
+TEST(DemoScenarios, RenderWithTheDemoArchive)
+{
+    TempDir folder;
+    TMinimapSettings settings;
+    settings.MainDat = folder.File("DEMO.WAR");
+    WriteDemoArchive(settings.MainDat);
+    ErrorBoxRecorder boxes;
+    for (const DemoScenario& scenario : MakeDemoScenarios()) {
+        const std::string path = folder.File(scenario.FileName);
+        WriteScenario(scenario.Content).WriteTo(path);
+        EXPECT_TRUE(MakeMinimap(path, path + ".bmp", settings, DefaultMinimapBackend())) << scenario.FileName;
+    }
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+}  // namespace
+}  // namespace tessel::test
