@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test bench clean
+.PHONY: all deps configure build test bench demo clean
 
 all: build
 
@@ -21,6 +21,12 @@ test: build
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/tessel_bench_*; do echo "== $$b"; "$$b" || exit 1; done
+
+# Writes a generated archive and scenarios into demo/ and renders them.
+demo: build
+	@$(BUILD_DIR)/cli/tessel-cli demo demo
+	@$(BUILD_DIR)/cli/tessel-cli render --no-settings -a demo/MAINDAT.WAR -o demo/minimaps demo/scenarios
+	@echo "Minimaps written to $(CURDIR)/demo/minimaps"
 
 clean:
 	rm -rf $(BUILD_DIR)

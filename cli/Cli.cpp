@@ -1,0 +1,57 @@
+#include "Cli.h"
+
+#include "CliOptions.h"
+#include "DemoCommand.h"
+#include "InfoCommand.h"
+#include "RenderCommand.h"
+
+#include <map>
+
+namespace tessel::cli {
+
+namespace {
+
+template <class Options>
+int Dispatch(const std::variant<Options, HelpRequest>& parsed, Console& console, int (*run)(const Options&, Console&))
+{
+    if (const auto* help = std::get_if<HelpRequest>(&parsed)) {
+        console.Out << help->Text;
+        return ExitSuccess;
+    }
+    return run(std::get<Options>(parsed), console);
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, Console& console)
+{
+    if (args.empty()) {
+        console.Err << MainUsage;
+        return ExitUsage;
+    }
+    const std::string& command = args.front();
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    try {
+        if (command == "-h" || command == "--help" || command == "help") {
+            console.Out << MainUsage;
+            return ExitSuccess;
+        }
+        if (command == "--version") {
+            console.Out << "tessel-cli " TESSEL_VERSION "\n";
+            return ExitSuccess;
+        }
+        if (command == "render")
+            return Dispatch(ParseRenderOptions(rest), console, RunRender);
+        if (command == "info")
+            return Dispatch(ParseInfoOptions(rest), console, RunInfo);
+        if (command == "demo")
+            return Dispatch(ParseDemoOptions(rest), console, RunDemo);
+        throw UsageError("unknown command \"" + command + "\"");
+    } catch (const UsageError& error) {
+        console.Err << "tessel-cli: " << error.what() << "\nTry 'tessel-cli " << (command.rfind('-', 0) == 0 ? "" : command + " ")
+                    << "--help'.\n";
+        return ExitUsage;
+    }
+}
+
+}  // namespace tessel::cli

@@ -1,0 +1,15 @@
+// tessel-cli's entry: picks the subcommand and turns usage errors into
+// exit status 2.
+#pragma once
+
+#include "Console.h"
+
+#include <string>
+#include <vector>
+
+namespace tessel::cli {
+
+// args without the program name.
+int RunCli(const std::vector<std::string>& args, Console& console);
+
+}  // namespace tessel::cli

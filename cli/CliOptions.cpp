@@ -1,0 +1,229 @@
+#include "CliOptions.h"
+
+#include "IntegerText.h"
+#include "MinimapRenderer.h"
+
+#include <functional>
+#include <map>
+
+namespace tessel::cli {
+
+const char* const MainUsage =
+    "Usage: tessel-cli COMMAND [OPTIONS] ...\n"
+    "\n"
+    "Turns WarCraft 2 scenario files (.pud) into minimap images.\n"
+    "\n"
+    "Commands:\n"
+    "  render   render scenario files or folders of them into bitmaps\n"
+    "  info     show the era, map side and unit count of scenario files\n"
+    "  demo     write a generated demo archive and demo scenarios\n"
+    "\n"
+    "  tessel-cli COMMAND --help   shows the options of a command\n"
+    "  tessel-cli --version        shows the version\n";
+
+const char* const RenderUsage =
+    "Usage: tessel-cli render [OPTIONS] PATH...\n"
+    "\n"
+    "Renders each scenario file, and every .pud file found under each folder,\n"
+    "into a minimap named after the scenario (map.pud gives map.bmp). Scenarios\n"
+    "found under a folder keep their sub-folder below the output folder.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output DIR      output folder (default: the current folder; created when missing)\n"
+    "  -a, --archive FILE    the game archive MAINDAT.WAR (default: MainDat of the settings)\n"
+    "      --size N          image side in pixels for every map size\n"
+    "      --size32 N        image side for maps of 32 tiles (likewise --size64, --size96, --size128)\n"
+    "      --units           paint units over the terrain\n"
+    "      --no-units        terrain only\n"
+    "  -f, --format FORMAT   bmp (default) or png\n"
+    "  -j, --jobs N          scenarios rendered at once (default: one per core)\n"
+    "      --settings FILE   take the defaults from this settings file\n"
+    "      --no-settings     take the built-in defaults (160 pixels, units drawn)\n"
+    "      --no-cache        load the archive afresh for every scenario\n"
+    "  -q, --quiet           no progress display and no summary\n"
+    "  -h, --help            show this text\n"
+    "\n"
+    "Defaults come from the desktop program's settings file, so its options\n"
+    "apply here too. Exit status: 0 when every minimap was written, 1 when any\n"
+    "failed, 2 for a usage error or when no archive is known.\n";
+
+const char* const InfoUsage =
+    "Usage: tessel-cli info [--json] PATH...\n"
+    "\n"
+    "Shows, for each scenario file (and every .pud file under each folder), its\n"
+    "era, map side and unit count, or why it cannot be read.\n"
+    "\n"
+    "Options:\n"
+    "      --json            one JSON object per line\n"
+    "  -h, --help            show this text\n";
+
+const char* const DemoUsage =
+    "Usage: tessel-cli demo DIR\n"
+    "\n"
+    "Writes DIR/MAINDAT.WAR, an archive with a generated tileset for all four\n"
+    "eras (nothing in it comes from the game), and generated scenarios in\n"
+    "DIR/scenarios, ready for: tessel-cli render -a DIR/MAINDAT.WAR DIR/scenarios\n";
+
+namespace {
+
+// Walks a command's arguments: options (with "--name=value" or a separate
+// value) and plain operands; "--" ends the options.
+class ArgumentWalker {
+public:
+    explicit ArgumentWalker(const std::vector<std::string>& args) : args_(args) {}
+
+    using Handler = std::function<void(const std::string& value)>;
+
+    void Flag(std::initializer_list<std::string> names, std::function<void()> handler)
+    {
+        for (const auto& name : names)
+            flags_[name] = handler;
+    }
+    void Valued(std::initializer_list<std::string> names, Handler handler)
+    {
+        for (const auto& name : names)
+            valued_[name] = handler;
+    }
+
+    std::vector<std::string> Run()
+    {
+        std::vector<std::string> operands;
+        bool optionsEnded = false;
+        for (std::size_t i = 0; i < args_.size(); ++i) {
+            const std::string& arg = args_[i];
+            if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+                operands.push_back(arg);
+                continue;
+            }
+            if (arg == "--") {
+                optionsEnded = true;
+                continue;
+            }
+            std::string name = arg;
+            std::optional<std::string> value;
+            if (const auto equals = arg.find('='); arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+                name = arg.substr(0, equals);
+                value = arg.substr(equals + 1);
+            }
+            if (auto flag = flags_.find(name); flag != flags_.end()) {
+                if (value)
+                    throw UsageError("option " + name + " takes no value");
+                flag->second();
+            } else if (auto valued = valued_.find(name); valued != valued_.end()) {
+                if (!value) {
+                    if (i + 1 >= args_.size())
+                        throw UsageError("option " + name + " needs a value");
+                    value = args_[++i];
+                }
+                valued->second(*value);
+            } else {
+                throw UsageError("unknown option " + name);
+            }
+        }
+        return operands;
+    }
+
+private:
+    const std::vector<std::string>& args_;
+    std::map<std::string, std::function<void()>> flags_;
+    std::map<std::string, Handler> valued_;
+};
+
+int32_t ImageSideValue(const std::string& option, const std::string& text)
+{
+    const auto value = ParseIntegerText(text);
+    if (!value || *value < 1 || *value > MaximumImageSide)
+        throw UsageError(option + " takes an image side from 1 to " + std::to_string(MaximumImageSide) +
+                         ", not \"" + text + "\"");
+    return *value;
+}
+
+}  // namespace
+
+std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<std::string>& args)
+{
+    RenderOptions options;
+    bool help = false;
+    ArgumentWalker walker(args);
+    walker.Flag({"-h", "--help"}, [&] { help = true; });
+    walker.Valued({"-o", "--output"}, [&](const std::string& v) {
+        if (v.empty())
+            throw UsageError("--output needs a folder");
+        options.OutputDirectory = v;
+    });
+    walker.Valued({"-a", "--archive"}, [&](const std::string& v) {
+        if (v.empty())
+            throw UsageError("--archive needs a file");
+        options.Archive = v;
+    });
+    walker.Valued({"--size"}, [&](const std::string& v) {
+        const int32_t side = ImageSideValue("--size", v);
+        for (auto& size : options.ImageSizes)
+            size = side;
+    });
+    const char* const sizeOptions[] = {"--size32", "--size64", "--size96", "--size128"};
+    for (std::size_t index = 0; index < 4; ++index) {
+        const std::string name = sizeOptions[index];
+        walker.Valued({name}, [&options, index, name](const std::string& v) {
+            options.ImageSizes[index] = ImageSideValue(name, v);
+        });
+    }
+    walker.Flag({"--units"}, [&] { options.Units = true; });
+    walker.Flag({"--no-units"}, [&] { options.Units = false; });
+    walker.Valued({"-f", "--format"}, [&](const std::string& v) {
+        if (v == "bmp")
+            options.Format = ImageFormat::Bmp;
+        else if (v == "png")
+            options.Format = ImageFormat::Png;
+        else
+            throw UsageError("--format takes bmp or png, not \"" + v + "\"");
+    });
+    walker.Valued({"-j", "--jobs"}, [&](const std::string& v) {
+        const auto jobs = ParseIntegerText(v);
+        if (!jobs || *jobs < 1 || *jobs > 1024)
+            throw UsageError("--jobs takes a number from 1 to 1024, not \"" + v + "\"");
+        options.Jobs = *jobs;
+    });
+    walker.Valued({"--settings"}, [&](const std::string& v) { options.SettingsFile = v; });
+    walker.Flag({"--no-settings"}, [&] { options.NoSettings = true; });
+    walker.Flag({"--no-cache"}, [&] { options.NoCache = true; });
+    walker.Flag({"-q", "--quiet"}, [&] { options.Quiet = true; });
+    options.Paths = walker.Run();
+    if (help)
+        return HelpRequest{RenderUsage};
+    if (options.SettingsFile && options.NoSettings)
+        throw UsageError("--settings and --no-settings exclude each other");
+    if (options.Paths.empty())
+        throw UsageError("render needs at least one scenario file or folder");
+    return options;
+}
+
+std::variant<InfoOptions, HelpRequest> ParseInfoOptions(const std::vector<std::string>& args)
+{
+    InfoOptions options;
+    bool help = false;
+    ArgumentWalker walker(args);
+    walker.Flag({"-h", "--help"}, [&] { help = true; });
+    walker.Flag({"--json"}, [&] { options.Json = true; });
+    options.Paths = walker.Run();
+    if (help)
+        return HelpRequest{InfoUsage};
+    if (options.Paths.empty())
+        throw UsageError("info needs at least one scenario file or folder");
+    return options;
+}
+
+std::variant<DemoOptions, HelpRequest> ParseDemoOptions(const std::vector<std::string>& args)
+{
+    bool help = false;
+    ArgumentWalker walker(args);
+    walker.Flag({"-h", "--help"}, [&] { help = true; });
+    const auto operands = walker.Run();
+    if (help)
+        return HelpRequest{DemoUsage};
+    if (operands.size() != 1)
+        throw UsageError("demo needs exactly one folder");
+    return DemoOptions{operands.front()};
+}
+
+}  // namespace tessel::cli

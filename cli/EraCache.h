@@ -1,0 +1,35 @@
+// Loads each era of an archive once and shares it among all workers of a
+// run. A failed load is remembered with its boxes, and every later request
+// for that era shows the same boxes and fails the same way, so a cached run
+// reports exactly what a run without the cache reports.
+#pragma once
+
+#include "TerrainData.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tessel::cli {
+
+class EraCache {
+public:
+    // The era loaded from archivePath; raises what TTerrainData raised.
+    std::shared_ptr<const TTerrainData> Get(const std::string& archivePath, int32_t era);
+
+private:
+    struct Entry {
+        std::mutex Loading;
+        bool Done = false;
+        std::shared_ptr<const TTerrainData> Terrain;
+        std::vector<std::string> Boxes;
+        std::string Failure;
+    };
+
+    std::mutex entriesMutex_;
+    std::map<std::pair<std::string, int32_t>, std::unique_ptr<Entry>> entries_;
+};
+
+}  // namespace tessel::cli

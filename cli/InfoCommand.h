@@ -1,0 +1,19 @@
+// tessel-cli info: what a scenario holds, as text or JSON Lines.
+#pragma once
+
+#include "CliOptions.h"
+#include "Console.h"
+
+#include <string>
+
+namespace tessel::cli {
+
+// "forest", "winter", "wasteland", "swamp", or "unknown" for other eras.
+const char* EraName(int era);
+
+// s as a JSON string literal, quotes included.
+std::string JsonString(const std::string& s);
+
+int RunInfo(const InfoOptions& options, Console& console);
+
+}  // namespace tessel::cli

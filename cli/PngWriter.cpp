@@ -1,0 +1,82 @@
+#include "PngWriter.h"
+
+#include "ErrorBox.h"
+#include "Exceptions.h"
+
+#include <png.h>
+
+#include <optional>
+
+namespace tessel::cli {
+
+namespace {
+
+void AppendToVector(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+void FlushNothing(png_structp) {}
+
+// libpng reports failures by longjmp, so this part holds no object with a
+// destructor; it answers false instead of raising.
+bool EncodeWithLibpng(const uint8_t* raster, uint16_t width, uint16_t height, const png_color* colors,
+                      std::vector<uint8_t>* out)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, out, AppendToVector, FlushNothing);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_PLTE(png, info, colors, 256);
+    png_write_info(png, info);
+    for (uint32_t row = 0; row < height; ++row)
+        png_write_row(png, raster + static_cast<std::size_t>(row) * width);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t height, const BmpPalette& palette)
+{
+    png_color colors[256];
+    for (std::size_t k = 0; k < 256; ++k)
+        colors[k] = {palette[3 * k], palette[3 * k + 1], palette[3 * k + 2]};
+    std::vector<uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(width) * height / 4 + 1024);
+    if (!EncodeWithLibpng(raster, width, height, colors, &bytes))
+        throw Exception("PNG encoder failed");
+    return bytes;
+}
+
+bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
+                  const BmpPalette& palette)
+{
+    const std::vector<uint8_t> bytes = EncodePng(raster, width, height, palette);
+    std::optional<ReplacingOutputFile> file;
+    try {
+        file.emplace(fileName);
+    } catch (const EInOutError& error) {
+        ErrorBox("Error opening output file \"" + fileName + "\" : " + error.Message());
+        return false;
+    }
+    try {
+        file->Write(bytes.data(), bytes.size());
+    } catch (const EInOutError& error) {
+        ErrorBox("Error writing PNG file: " + error.Message());
+        return false;
+    }
+    file->Commit();
+    return true;
+}
+
+}  // namespace tessel::cli

@@ -1,0 +1,19 @@
+// Writes a raster as an 8-bit indexed PNG with the bitmap's palette; the
+// same contract as WriteBmpFile, with its failures shown by ErrorBox.
+#pragma once
+
+#include "BmpWriter.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessel::cli {
+
+// The PNG file's bytes; raises Exception when the encoder fails.
+std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t height, const BmpPalette& palette);
+
+bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
+                  const BmpPalette& palette);
+
+}  // namespace tessel::cli

@@ -1,0 +1,183 @@
+#include "RenderCommand.h"
+
+#include "EraCache.h"
+#include "ErrorBox.h"
+#include "MakeMinimap.h"
+#include "PngWriter.h"
+#include "Progress.h"
+#include "ScenarioDiscovery.h"
+#include "Settings.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace tessel::cli {
+
+std::string DesktopSettingsFile() { return SettingsFileName("tessel", UserConfigDirectory()); }
+
+TMinimapSettings RenderSettings(const RenderOptions& options)
+{
+    TMinimapSettings settings;
+    if (!options.NoSettings) {
+        const std::string file = options.SettingsFile.value_or(DesktopSettingsFile());
+        std::error_code error;
+        if (options.SettingsFile && !fs::is_regular_file(file, error))
+            throw UsageError("settings file \"" + file + "\" not found");
+        LoadSettings(file, settings);
+    }
+    for (std::size_t index = 0; index < 4; ++index)
+        if (options.ImageSizes[index])
+            settings.ImageSizes[index] = *options.ImageSizes[index];
+    if (options.Units)
+        settings.DspUnits = *options.Units;
+    if (options.Archive)
+        settings.MainDat = *options.Archive;
+    return settings;
+}
+
+namespace {
+
+struct Job {
+    ScenarioInput Input;
+    std::string Output;
+    // Set for a job whose output path an earlier job already takes.
+    std::string CollidesWith;
+};
+
+struct Outcome {
+    bool Written = false;
+    std::vector<std::string> Lines;
+};
+
+std::vector<Job> PlanJobs(const std::vector<ScenarioInput>& inputs, const RenderOptions& options)
+{
+    const char* extension = options.Format == ImageFormat::Png ? ".png" : ".bmp";
+    std::vector<Job> jobs;
+    std::map<std::string, std::string> claimed;  // output path -> scenario that writes it
+    for (const ScenarioInput& input : inputs) {
+        Job job{input, OutputPathFor(input, options.OutputDirectory, extension), {}};
+        const std::string key = fs::path(job.Output).lexically_normal().string();
+        auto [it, isNew] = claimed.emplace(key, input.Path);
+        if (!isNew)
+            job.CollidesWith = it->second;
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+Outcome RunJob(const Job& job, const TMinimapSettings& settings, const MinimapBackend& backend)
+{
+    Outcome outcome;
+    if (!job.CollidesWith.empty()) {
+        outcome.Lines.push_back(job.Input.Path + ": Error: output file \"" + job.Output +
+                                "\" is already written for \"" + job.CollidesWith + "\"");
+        return outcome;
+    }
+    ScopedErrorBoxHandler collect(
+        [&](const std::string& text) { outcome.Lines.push_back(job.Input.Path + ": " + text); });
+    if (!job.Input.SubFolder.empty()) {
+        std::error_code ignored;  // a folder that cannot be made shows when the file is opened
+        fs::create_directories(fs::path(job.Output).parent_path(), ignored);
+    }
+    outcome.Written = MakeMinimap(job.Input.Path, job.Output, settings, backend);
+    return outcome;
+}
+
+MinimapBackend BackendFor(const RenderOptions& options, EraCache& cache)
+{
+    MinimapBackend backend = DefaultMinimapBackend();
+    if (!options.NoCache)
+        backend.LoadTerrain = [&cache](const std::string& archive, int32_t era) { return cache.Get(archive, era); };
+    if (options.Format == ImageFormat::Png)
+        backend.WriteImage = WritePngFile;
+    return backend;
+}
+
+}  // namespace
+
+int RunRender(const RenderOptions& options, Console& console)
+{
+    const auto started = std::chrono::steady_clock::now();
+    const TMinimapSettings settings = RenderSettings(options);
+    if (settings.MainDat.empty()) {
+        console.Err << "tessel-cli: no archive known: give the path of MAINDAT.WAR with --archive FILE\n";
+        return ExitUsage;
+    }
+
+    std::vector<std::string> problems;
+    const std::vector<Job> jobs = PlanJobs(DiscoverScenarios(options.Paths, problems), options);
+    for (const std::string& problem : problems)
+        console.Err << problem << '\n';
+    {
+        std::error_code ignored;  // a folder that cannot be made shows when the first file is opened
+        fs::create_directories(options.OutputDirectory, ignored);
+    }
+
+    EraCache cache;
+    const MinimapBackend backend = BackendFor(options, cache);
+
+    // Workers take jobs in order; outcomes are reported in job order, so the
+    // output is the same for any number of workers.
+    std::vector<std::optional<Outcome>> outcomes(jobs.size());
+    std::mutex outcomesMutex;
+    std::condition_variable outcomeReady;
+    std::atomic<std::size_t> nextJob{0};
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t workerCount =
+        std::min<std::size_t>(options.Jobs > 0 ? static_cast<std::size_t>(options.Jobs) : cores, jobs.size());
+
+    std::vector<std::jthread> workers;
+    for (std::size_t w = 0; w < workerCount; ++w)
+        workers.emplace_back([&] {
+            for (std::size_t index; (index = nextJob.fetch_add(1)) < jobs.size();) {
+                Outcome outcome = RunJob(jobs[index], settings, backend);
+                std::lock_guard lock(outcomesMutex);
+                outcomes[index] = std::move(outcome);
+                outcomeReady.notify_one();
+            }
+        });
+
+    Progress progress(console, jobs.size(), !options.Quiet && console.ErrIsTerminal);
+    std::size_t written = 0;
+    std::size_t failed = problems.size();
+    for (std::size_t index = 0; index < jobs.size(); ++index) {
+        std::unique_lock lock(outcomesMutex);
+        while (!outcomes[index]) {
+            outcomeReady.wait_for(lock, std::chrono::milliseconds(200));
+            progress.Show(index, failed);
+        }
+        Outcome outcome = std::move(*outcomes[index]);
+        outcomes[index].reset();
+        lock.unlock();
+        if (outcome.Written)
+            ++written;
+        else
+            ++failed;
+        if (!outcome.Lines.empty()) {
+            progress.Clear();
+            for (const std::string& line : outcome.Lines)
+                console.Err << line << '\n';
+        }
+        progress.Show(index + 1, failed);
+    }
+    workers.clear();
+    progress.Clear();
+
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
+    if (!options.Quiet) {
+        char summary[128];
+        std::snprintf(summary, sizeof summary, "written %zu, failed %zu, %.2f s", written, failed, seconds.count());
+        console.Out << summary << '\n';
+    }
+    return failed == 0 ? ExitSuccess : ExitSomeFailed;
+}
+
+}  // namespace tessel::cli

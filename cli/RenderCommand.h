@@ -1,0 +1,22 @@
+// tessel-cli render: many scenarios into minimaps, in parallel.
+#pragma once
+
+#include "CliOptions.h"
+#include "Console.h"
+#include "MinimapSettings.h"
+
+#include <string>
+
+namespace tessel::cli {
+
+// The settings file that the desktop program "tessel" keeps.
+std::string DesktopSettingsFile();
+
+// The settings a render uses: the settings file's values (or the built-in
+// defaults), then the options over them. Raises UsageError for a --settings
+// file that does not exist.
+TMinimapSettings RenderSettings(const RenderOptions& options);
+
+int RunRender(const RenderOptions& options, Console& console);
+
+}  // namespace tessel::cli

@@ -1,0 +1,336 @@
+#include "TestSupport.h"
+
+#include "ArchiveWriter.h"
+#include "ByteOrder.h"
+#include "Cli.h"
+#include "ScenarioWriter.h"
+
+#include <png.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace tessel::test {
+namespace {
+
+struct CliRun {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+CliRun RunTesselCli(const std::vector<std::string>& args)
+{
+    std::ostringstream out, err;
+    cli::Console console{out, err, false};
+    const int status = cli::RunCli(args, console);
+    return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+ScenarioContent MapOfEra(uint16_t era, uint16_t side)
+{
+    ScenarioContent content;
+    content.Era = era;
+    content.Side = side;
+    content.Tiles.resize(static_cast<std::size_t>(side) * side);
+    for (std::size_t k = 0; k < content.Tiles.size(); ++k)
+        content.Tiles[k] = static_cast<TileCode>((k * 7) % 2600);
+    content.Units = {{1, 1, 3, 0, 0}, {5, 6, 4, 1, 0}, {10, 2, 92, 15, 0}};
+    content.UnitSizes = {{3, 2, 2}, {4, 3, 1}};
+    return content;
+}
+
+// A folder holding an archive of the four eras and a settings-free command line.
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ArchiveWriter archive;
+        for (int era = 0; era < 4; ++era)
+            archive.Era(era, MakeTestEra(static_cast<uint8_t>(10 + era)));
+        archive.WriteTo(Archive());
+        fs::create_directories(dir.File("maps"));
+    }
+
+    std::string Archive() const { return dir.File("MAINDAT.WAR"); }
+
+    std::string Map(const std::string& relative, const ScenarioContent& content) const
+    {
+        const std::string path = dir.File(relative);
+        fs::create_directories(fs::path(path).parent_path());
+        WriteScenario(content).WriteTo(path);
+        return path;
+    }
+
+    CliRun Render(std::vector<std::string> extra) const
+    {
+        std::vector<std::string> args{"render", "--no-settings", "-q", "-a", Archive(), "-o", dir.File("out")};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunTesselCli(args);
+    }
+
+    TempDir dir;
+};
+
+TEST(CliOptions, UsageErrorsExitWithStatusTwoAndSayWhy)
+{
+    const struct {
+        std::vector<std::string> args;
+        std::string says;
+    } cases[] = {
+        {{}, "Usage: tessel-cli"},
+        {{"paint"}, "unknown command \"paint\""},
+        {{"render"}, "render needs at least one scenario file or folder"},
+        {{"render", "--bogus", "a.pud"}, "unknown option --bogus"},
+        {{"render", "a.pud", "-o"}, "option -o needs a value"},
+        {{"render", "--size", "0", "a.pud"}, "--size takes an image side from 1 to 65532, not \"0\""},
+        {{"render", "--size64=70000", "a.pud"}, "--size64 takes an image side from 1 to 65532"},
+        {{"render", "--format", "gif", "a.pud"}, "--format takes bmp or png, not \"gif\""},
+        {{"render", "-j", "0", "a.pud"}, "--jobs takes a number from 1 to 1024"},
+        {{"render", "--units=yes", "a.pud"}, "option --units takes no value"},
+        {{"render", "--settings", "x.ini", "--no-settings", "a.pud"}, "exclude each other"},
+        {{"info"}, "info needs at least one scenario file or folder"},
+        {{"demo"}, "demo needs exactly one folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const CliRun run = RunTesselCli(c.args);
+        EXPECT_EQ(run.Status, 2);
+        EXPECT_NE(run.Err.find(c.says), std::string::npos) << run.Err;
+    }
+}
+
+TEST(CliOptions, EveryCommandHasHelpAndTheProgramItsVersion)
+{
+    for (const std::string command : {"render", "info", "demo"}) {
+        const CliRun run = RunTesselCli({command, "--help"});
+        EXPECT_EQ(run.Status, 0);
+        EXPECT_EQ(run.Out.rfind("Usage: tessel-cli " + command, 0), 0u) << run.Out;
+    }
+    const CliRun version = RunTesselCli({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out.rfind("tessel-cli 1.1", 0), 0u);
+}
+
+TEST_F(CliTest, WithoutAnArchiveNothingIsRenderedAndTheLineNamesTheOption)
+{
+    Map("maps/a.pud", MapOfEra(0, 32));
+    const CliRun run = RunTesselCli({"render", "--no-settings", "-o", dir.File("out"), dir.File("maps")});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("--archive"), std::string::npos) << run.Err;
+    EXPECT_FALSE(FileExists(dir.File("out/a.bmp")));
+}
+
+TEST_F(CliTest, FoldersAreSearchedRecursivelyAndKeepTheirSubFolders)
+{
+    Map("maps/a.pud", MapOfEra(0, 32));
+    Map("maps/deep/er/B.PUD", MapOfEra(1, 64));
+    Map("maps/notes.txt", MapOfEra(0, 32));
+    const std::string single = Map("single.Pud", MapOfEra(2, 96));
+
+    const CliRun run = Render({dir.File("maps"), single});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "");
+    EXPECT_TRUE(FileExists(dir.File("out/a.bmp")));
+    EXPECT_TRUE(FileExists(dir.File("out/deep/er/B.bmp")));
+    EXPECT_TRUE(FileExists(dir.File("out/single.bmp")));
+    EXPECT_FALSE(FileExists(dir.File("out/notes.bmp")));
+}
+
+TEST_F(CliTest, ASecondInputForTheSameOutputFailsAndOverwritesNothing)
+{
+    const std::string first = Map("one/map.pud", MapOfEra(0, 32));
+    const std::string second = Map("two/map.pud", MapOfEra(1, 64));
+
+    const CliRun run = Render({first, second});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(Lines(run.Err), std::vector<std::string>{second + ": Error: output file \"" + dir.File("out/map.bmp") +
+                                                       "\" is already written for \"" + first + "\""});
+    // The first map's picture: 32-tile maps are 160 pixels, like the second, so
+    // compare with a run of the first alone.
+    const auto written = ReadFileBytes(dir.File("out/map.bmp"));
+    ASSERT_EQ(Render({first}).Status, 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("out/map.bmp")), written);
+}
+
+TEST_F(CliTest, EachFailureIsOneLineAndTheRunGoesOn)
+{
+    ScenarioWriter noDim;
+    noDim.Chunk(chunk_tag::Era, EraChunkData(0));
+    noDim.WriteTo(dir.File("maps/a_broken.pud"));
+    Map("maps/b_good.pud", MapOfEra(0, 32));
+    Map("maps/c_era9.pud", MapOfEra(9, 32));
+
+    const CliRun run = Render({"-j", "2", dir.File("maps"), dir.File("maps/missing.pud")});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(Lines(run.Err), (std::vector<std::string>{
+                                  dir.File("maps/a_broken.pud") + ": Error: Invalid PUD (no DIM chunk).",
+                                  dir.File("maps/c_era9.pud") + ": Error: Invalid era (9).",
+                                  dir.File("maps/missing.pud") + ": Error: File not found",
+                              }));
+    EXPECT_TRUE(FileExists(dir.File("out/b_good.bmp")));
+}
+
+TEST_F(CliTest, ADamagedEntryIsReportedForEveryScenarioOfItsEraWithOrWithoutTheCache)
+{
+    const EraTables tables = MakeTestEra(3);
+    ArchiveWriter damaged;
+    damaged.Entry(2, tables.Palette, true).Entry(3, tables.MMI, true).Entry(5, tables.TMI, true);
+    damaged.RawEntry(4, 0, std::vector<uint8_t>(8, 0));  // MMT of length 0
+    damaged.WriteTo(Archive());
+    const std::string a = Map("maps/a.pud", MapOfEra(0, 32));
+    const std::string b = Map("maps/b.pud", MapOfEra(0, 64));
+
+    const std::vector<std::string> expected{
+        a + ": Error extracting entry #4: Out of memory.", a + ": Error: Cannot read MMT from maindat.war",
+        b + ": Error extracting entry #4: Out of memory.", b + ": Error: Cannot read MMT from maindat.war"};
+    for (const bool cached : {true, false}) {
+        SCOPED_TRACE(cached ? "cached" : "no cache");
+        std::vector<std::string> extra{dir.File("maps")};
+        if (!cached)
+            extra.push_back("--no-cache");
+        const CliRun run = Render(extra);
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(Lines(run.Err), expected);
+    }
+}
+
+TEST_F(CliTest, TheEraCacheGivesTheSameBytesAsLoadingEveryTime)
+{
+    for (uint16_t k = 0; k < 8; ++k)
+        Map("maps/m" + std::to_string(k) + ".pud", MapOfEra(k % 4, static_cast<uint16_t>(32 * (1 + k % 4))));
+
+    ASSERT_EQ(Render({"-j", "2", "-o", dir.File("cached"), dir.File("maps")}).Status, 0);
+    ASSERT_EQ(Render({"-j", "1", "--no-cache", "-o", dir.File("fresh"), dir.File("maps")}).Status, 0);
+    const auto names = FolderEntries(dir.File("cached"));
+    ASSERT_EQ(names.size(), 8u);
+    EXPECT_EQ(FolderEntries(dir.File("fresh")), names);
+    for (const auto& name : names)
+        EXPECT_EQ(ReadFileBytes(dir.File("cached/" + name)), ReadFileBytes(dir.File("fresh/" + name))) << name;
+}
+
+struct DecodedPng {
+    uint32_t Width = 0, Height = 0;
+    std::vector<uint8_t> Pixels;   // row 0 first
+    std::vector<uint8_t> Palette;  // red, green, blue
+};
+
+DecodedPng DecodePng(const std::string& path)
+{
+    DecodedPng decoded;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    EXPECT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
+    EXPECT_EQ(image.format & PNG_FORMAT_FLAG_COLORMAP, static_cast<png_uint_32>(PNG_FORMAT_FLAG_COLORMAP));
+    image.format = PNG_FORMAT_RGB_COLORMAP;
+    decoded.Width = image.width;
+    decoded.Height = image.height;
+    decoded.Pixels.resize(PNG_IMAGE_SIZE(image));
+    decoded.Palette.resize(PNG_IMAGE_COLORMAP_SIZE(image));
+    EXPECT_TRUE(png_image_finish_read(&image, nullptr, decoded.Pixels.data(), 0, decoded.Palette.data()));
+    return decoded;
+}
+
+TEST_F(CliTest, APngHoldsTheBitmapsPaletteAndPixels)
+{
+    Map("maps/m.pud", MapOfEra(2, 32));
+    ASSERT_EQ(Render({"--size", "161", dir.File("maps")}).Status, 0);
+    ASSERT_EQ(Render({"--size", "161", "-f", "png", dir.File("maps")}).Status, 0);
+
+    const auto bmp = ReadFileBytes(dir.File("out/m.bmp"));
+    const DecodedPng png = DecodePng(dir.File("out/m.png"));
+    ASSERT_EQ(png.Width, 161u);
+    ASSERT_EQ(png.Height, 161u);
+    // Pixels refer to the same colours: compare the colour each pixel shows.
+    for (uint32_t row = 0; row < 161; ++row)
+        for (uint32_t column = 0; column < 161; ++column) {
+            const uint8_t bmpIndex = bmp[1078 + (160 - row) * 164 + column];
+            const uint8_t pngIndex = png.Pixels[row * 161 + column];
+            for (int channel = 0; channel < 3; ++channel)
+                ASSERT_EQ(png.Palette[3 * pngIndex + channel], bmp[54 + 4 * bmpIndex + 2 - channel])
+                    << "row " << row << " column " << column;
+        }
+}
+
+TEST_F(CliTest, SettingsFileDefaultsYieldToFlags)
+{
+    Map("maps/m.pud", MapOfEra(0, 32));
+    const std::string settings = dir.File("tessel.ini");
+    std::ofstream(settings) << "[Settings]\nSize32=40\nDspUnits=0\nMainDat=" << Archive() << "\n";
+
+    auto run = RunTesselCli({"render", "-q", "--settings", settings, "-o", dir.File("a"), dir.File("maps")});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(ReadFileBytes(dir.File("a/m.bmp")).size(), 1078u + 40u * 40u);
+
+    run = RunTesselCli({"render", "-q", "--settings", settings, "--size32", "48", "-o", dir.File("b"), dir.File("maps")});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(ReadFileBytes(dir.File("b/m.bmp")).size(), 1078u + 48u * 48u);
+
+    // Units off in the file, on by the flag: the pictures differ.
+    run = RunTesselCli({"render", "-q", "--settings", settings, "--units", "-o", dir.File("c"), dir.File("maps")});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(ReadFileBytes(dir.File("c/m.bmp")), ReadFileBytes(dir.File("a/m.bmp")));
+
+    run = RunTesselCli({"render", "--settings", dir.File("nowhere.ini"), dir.File("maps")});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("nowhere.ini"), std::string::npos);
+}
+
+TEST_F(CliTest, TheSummaryLineCountsWrittenAndFailed)
+{
+    Map("maps/m.pud", MapOfEra(0, 32));
+    const CliRun run = RunTesselCli({"render", "--no-settings", "-a", Archive(), "-o", dir.File("out"),
+                                     dir.File("maps"), dir.File("missing.pud")});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out.rfind("written 1, failed 1, ", 0), 0u) << run.Out;
+}
+
+TEST(CliInfo, JsonLinesMatchTheCorpusManifest)
+{
+    const std::string corpus = TESSEL_CORPUS_DIR;
+    std::ifstream manifest(corpus + "/MANIFEST.tsv");
+    if (!manifest)
+        GTEST_SKIP() << "no scenario corpus at " << corpus << " (set the CMake cache variable TESSEL_CORPUS_DIR)";
+
+    std::map<std::string, std::string> expected;  // path -> JSON line
+    std::string line;
+    std::getline(manifest, line);  // column names
+    while (std::getline(manifest, line)) {
+        std::vector<std::string> fields;
+        std::istringstream row(line);
+        for (std::string field; std::getline(row, field, '\t');)
+            fields.push_back(field);
+        ASSERT_GE(fields.size(), 5u) << line;
+        const std::string path = corpus + "/" + fields[0];
+        static const char* const names[] = {"forest", "winter", "wasteland", "swamp"};
+        expected[path] = fields[4].empty()
+                             ? "{\"path\":\"" + path + "\",\"era\":" + fields[1] + ",\"era_name\":\"" +
+                                   names[std::stoi(fields[1])] + "\",\"side\":" + fields[2] + ",\"units\":" + fields[3] + "}"
+                             : "{\"path\":\"" + path + "\",\"error\":\"" + fields[4] + "\"}";
+    }
+    std::vector<std::string> args{"info", "--json"};
+    for (const auto& [path, json] : expected)
+        args.push_back(path);
+    const CliRun run = RunTesselCli(args);
+    EXPECT_EQ(run.Status, 1);  // the corpus holds files that are not scenarios
+    std::vector<std::string> wanted;
+    for (const auto& [path, json] : expected)
+        wanted.push_back(json);
+    EXPECT_EQ(Lines(run.Out), wanted);
+}
+
+}  // namespace
+}  // namespace tessel::test
