@@ -71,6 +71,7 @@ bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const 
     }
     try {
         file->Write(bytes.data(), bytes.size());
+        file->Flush();
     } catch (const EInOutError& error) {
         ErrorBox("Error writing PNG file: " + error.Message());
         return false;

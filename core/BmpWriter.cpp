@@ -45,6 +45,7 @@ bool WriteBmpImage(const uint8_t* raster, uint16_t width, uint16_t height, Repla
             if (stride > width)
                 file.Write(padding.data(), stride - width);
         }
+        file.Flush();
         return true;
     } catch (const EInOutError& error) {
         ErrorBox("Error writing BMP file: " + error.Message());
@@ -86,6 +87,7 @@ int32_t WriteBmpHeader(uint16_t width, uint16_t height, ReplacingOutputFile& fil
         file.Write(fileHeader.data(), fileHeader.size());
         file.Write(infoHeader.data(), infoHeader.size());
         file.Write(colorTable.data(), colorTable.size());
+        file.Flush();
         return static_cast<int32_t>(file.Position());
     } catch (const EInOutError& error) {
         ErrorBox("Error writing BMP header : " + error.Message());

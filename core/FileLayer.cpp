@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,14 +119,11 @@ void InputFile::Seek(int64_t position)
     position_ = position;
 }
 
-std::size_t InputFile::ReadUpTo(void* buffer, std::size_t count)
+std::size_t InputFile::ReadFromSystem(unsigned char* buffer, std::size_t count, int64_t position)
 {
-    if (fd_ < 0)
-        throw EInOutError(io_error::FileNotOpen);
-    auto* out = static_cast<unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
-        ssize_t got = ::pread(fd_, out + done, count - done, static_cast<off_t>(position_));
+        ssize_t got = ::pread(fd_, buffer + done, count - done, static_cast<off_t>(position) + static_cast<off_t>(done));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -133,7 +132,38 @@ std::size_t InputFile::ReadUpTo(void* buffer, std::size_t count)
         if (got == 0)
             break;
         done += static_cast<std::size_t>(got);
-        position_ += got;
+    }
+    return done;
+}
+
+std::size_t InputFile::ReadUpTo(void* buffer, std::size_t count)
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const int64_t readAheadEnd = readAheadStart_ + static_cast<int64_t>(readAheadLength_);
+        if (position_ >= readAheadStart_ && position_ < readAheadEnd) {
+            const std::size_t piece = std::min(count - done, static_cast<std::size_t>(readAheadEnd - position_));
+            std::memcpy(out + done, readAhead_.get() + (position_ - readAheadStart_), piece);
+            done += piece;
+            position_ += static_cast<int64_t>(piece);
+            continue;
+        }
+        if (count - done >= ReadAheadSize) {
+            const std::size_t got = ReadFromSystem(out + done, count - done, position_);
+            done += got;
+            position_ += static_cast<int64_t>(got);
+            break;
+        }
+        if (!readAhead_)
+            readAhead_ = std::make_unique<unsigned char[]>(ReadAheadSize);
+        readAheadLength_ = 0;  // forget the old block before a read that may fail
+        readAheadStart_ = position_;
+        readAheadLength_ = ReadFromSystem(readAhead_.get(), ReadAheadSize, position_);
+        if (readAheadLength_ == 0)
+            break;
     }
     return done;
 }
@@ -191,31 +221,62 @@ void ReplacingOutputFile::Discard() noexcept
     }
 }
 
-void ReplacingOutputFile::Write(const void* buffer, std::size_t count)
+void ReplacingOutputFile::WriteToSystem(const unsigned char* bytes, std::size_t count)
 {
-    if (fd_ < 0)
-        throw EInOutError(io_error::FileNotOpen);
-    const std::size_t allowed = AllowedByWriteLimit(count);
-    const auto* in = static_cast<const unsigned char*>(buffer);
     std::size_t done = 0;
-    while (done < allowed) {
-        ssize_t put = ::write(fd_, in + done, allowed - done);
+    while (done < count) {
+        ssize_t put = ::write(fd_, bytes + done, count - done);
         if (put < 0) {
             if (errno == EINTR)
                 continue;
             RaiseErrno(errno, path_);
         }
         done += static_cast<std::size_t>(put);
-        position_ += put;
     }
-    if (done != count)
+}
+
+void ReplacingOutputFile::Write(const void* buffer, std::size_t count)
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    const std::size_t allowed = AllowedByWriteLimit(count);
+    const auto* in = static_cast<const unsigned char*>(buffer);
+    if (buffer_.size() + allowed > BufferSize)
+        Flush();
+    if (allowed >= BufferSize)
+        WriteToSystem(in, allowed);
+    else
+        buffer_.insert(buffer_.end(), in, in + allowed);
+    position_ += static_cast<int64_t>(allowed);
+    if (allowed != count)
         throw EInOutError(io_error::DiskFull);
+}
+
+void ReplacingOutputFile::Flush()
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    if (buffer_.empty())
+        return;
+    // The bytes leave the buffer either way: a file whose flush failed is
+    // never committed.
+    struct ClearOnExit {
+        std::vector<unsigned char>& bytes;
+        ~ClearOnExit() { bytes.clear(); }
+    } clear{buffer_};
+    WriteToSystem(buffer_.data(), buffer_.size());
 }
 
 void ReplacingOutputFile::Commit()
 {
     if (fd_ < 0)
         throw EInOutError(io_error::FileNotOpen);
+    try {
+        Flush();
+    } catch (...) {
+        Discard();
+        throw;
+    }
     if (durable_ && ::fsync(fd_) != 0) {
         int error = errno;
         Discard();

@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace tessel {
 
@@ -36,9 +38,18 @@ public:
     void Close();
 
 private:
+    // Chunk searches read many small headers: a read-ahead block serves them
+    // without a system call each.
+    static constexpr std::size_t ReadAheadSize = 64 * 1024;
+
+    std::size_t ReadFromSystem(unsigned char* buffer, std::size_t count, int64_t position);
+
     std::string path_;
     int fd_ = -1;
     int64_t position_ = 0;
+    std::unique_ptr<unsigned char[]> readAhead_;
+    int64_t readAheadStart_ = 0;
+    std::size_t readAheadLength_ = 0;
 };
 
 // A file written beside its destination under a temporary name and renamed
@@ -54,13 +65,21 @@ public:
     ReplacingOutputFile& operator=(const ReplacingOutputFile&) = delete;
 
     const std::string& Path() const { return path_; }
+    // The number of bytes written so far.
     int64_t Position() const { return position_; }
-    // Writes all count bytes; a short write raises "Disk full".
+    // Takes all count bytes; they may wait in a buffer until the next Flush.
+    // A write that cannot store them all raises "Disk full".
     void Write(const void* buffer, std::size_t count);
-    // Closes the file and moves it over the destination.
+    // Hands the buffered bytes to the system, so that a failure to store
+    // them shows here rather than at a later write.
+    void Flush();
+    // Flushes, closes the file and moves it over the destination.
     void Commit();
 
 private:
+    static constexpr std::size_t BufferSize = 64 * 1024;
+
+    void WriteToSystem(const unsigned char* bytes, std::size_t count);
     void Discard() noexcept;
 
     std::string path_;
@@ -68,6 +87,7 @@ private:
     bool durable_;
     int fd_ = -1;
     int64_t position_ = 0;
+    std::vector<unsigned char> buffer_;
 };
 
 // Fault injection for tests only: after limit more bytes, every write of a
