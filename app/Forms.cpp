@@ -1,0 +1,20 @@
+#include "Forms.h"
+
+#include "Settings.h"
+
+#include <QCoreApplication>
+
+namespace tessel {
+
+TTesselMainForm* TesselMainForm = nullptr;
+TTesselOptionsForm* TesselOptionsForm = nullptr;
+TSelDirForm* SelDirForm = nullptr;
+TTesselPreviewForm* TesselPreviewForm = nullptr;
+TTesselAboutForm* TesselAboutForm = nullptr;
+
+std::string ShellSettingsFile()
+{
+    return SettingsFileName(QCoreApplication::applicationFilePath().toStdString(), UserConfigDirectory());
+}
+
+}  // namespace tessel

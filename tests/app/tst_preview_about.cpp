@@ -1,0 +1,152 @@
+// The preview window, the about box and the application icon.
+#include "ShellTestSupport.h"
+
+#include "BmpWriter.h"
+#include "Exceptions.h"
+#include "TesselAbout.h"
+#include "TesselIcon.h"
+#include "TesselPreview.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSet>
+
+#include <memory>
+#include <vector>
+
+using namespace tessel;
+using namespace tessel::test;
+
+namespace {
+
+// A square bitmap whose top-left pixel is red and all others black.
+void WriteRedCornerBitmap(const QString& path, uint16_t side)
+{
+    std::vector<uint8_t> raster(std::size_t(side) * side, 0);
+    raster[0] = 1;
+    BmpPalette palette{};
+    palette[3] = 255;  // index 1: red
+    QVERIFY(WriteBmpFile(raster.data(), side, side, path.toStdString(), palette));
+}
+
+}  // namespace
+
+class TestPreviewAndAbout : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir scratch;
+    QString small;
+    QString large;
+    std::unique_ptr<TTesselPreviewForm> preview;
+
+    QLabel* Picture() const { return preview->findChild<QLabel*>(QStringLiteral("ImgPreview")); }
+
+private slots:
+    void initTestCase()
+    {
+        small = scratch.filePath(QStringLiteral("map32.bmp"));
+        large = scratch.filePath(QStringLiteral("map256.bmp"));
+        WriteRedCornerBitmap(small, 32);
+        WriteRedCornerBitmap(large, 256);
+    }
+
+    void init() { preview = std::make_unique<TTesselPreviewForm>(); }
+    void cleanup() { preview.reset(); }
+
+    void eachPreviewFitsTheWindowToItsPicture()
+    {
+        preview->ShowPreviewImage(small.toStdString());
+        QVERIFY(preview->isVisible());
+        QCOMPARE(preview->size(), QSize(32, 32));
+        QCOMPARE(Picture()->geometry(), QRect(0, 0, 32, 32));
+        QCOMPARE(Picture()->pixmap().toImage().pixelColor(0, 0), QColor(Qt::red));
+
+        preview->ShowPreviewImage(large.toStdString());
+        QVERIFY(preview->isVisible());
+        QCOMPARE(preview->size(), QSize(256, 256));
+        QCOMPARE(Picture()->geometry(), QRect(0, 0, 256, 256));
+    }
+
+    void closingOnlyHidesAndTheNextPreviewShowsItAgainWithItsNewCaption()
+    {
+        preview->setWindowTitle(QStringLiteral("MAP01.PUD"));
+        preview->ShowPreviewImage(small.toStdString());
+        QVERIFY(preview->close());
+        QVERIFY(!preview->isVisible());
+
+        preview->setWindowTitle(QStringLiteral("MAP02.PUD"));
+        preview->ShowPreviewImage(large.toStdString());
+        QVERIFY(preview->isVisible());
+        QCOMPARE(preview->windowTitle(), QStringLiteral("MAP02.PUD"));
+        QCOMPARE(preview->size(), QSize(256, 256));
+    }
+
+    void aFileThatIsNotABitmapRaisesBeforeTheWindowChanges_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("missing file") << "missing.bmp" << QByteArray();
+        QTest::newRow("text") << "notes.bmp" << QByteArray("not a bitmap at all");
+        QTest::newRow("header cut short") << "short.bmp" << QByteArray("BM\x36\x04", 4);
+    }
+
+    void aFileThatIsNotABitmapRaisesBeforeTheWindowChanges()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        const QString path = scratch.filePath(name);
+        if (!content.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+
+        QVERIFY_THROWS_EXCEPTION(Exception, preview->ShowPreviewImage(path.toStdString()));
+        QVERIFY(!preview->isVisible());
+
+        preview->ShowPreviewImage(small.toStdString());
+        QVERIFY(preview->close());
+        QVERIFY_THROWS_EXCEPTION(Exception, preview->ShowPreviewImage(path.toStdString()));
+        QVERIFY(!preview->isVisible());
+        QCOMPARE(preview->size(), QSize(32, 32));
+        QCOMPARE(Picture()->pixmap().size(), QSize(32, 32));
+    }
+
+    void theAboutBoxClosesOnlyWithBack()
+    {
+        TTesselAboutForm about;
+        bool stayedOpen = false;
+        WhenModalOpens<TTesselAboutForm> user([&](TTesselAboutForm& box) {
+            QTest::keyClick(&box, Qt::Key_Escape);
+            box.close();
+            stayedOpen = box.isVisible();
+            QTest::mouseClick(box.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+        });
+        QCOMPARE(about.exec(), int(QDialog::Accepted));
+        QVERIFY(user.WasRun());
+        QVERIFY(stayedOpen);
+    }
+
+    void theIconIsAnOpaqueColouredPictureInEverySize()
+    {
+        const QIcon icon = TesselIcon();
+        QVERIFY(!icon.isNull());
+        for (int side : {16, 32, 48}) {
+            const QImage picture = icon.pixmap(side, side).toImage();
+            QCOMPARE(picture.size(), QSize(side, side));
+            QSet<QRgb> colours;
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x) {
+                    QCOMPARE(qAlpha(picture.pixel(x, y)), 255);
+                    colours.insert(picture.pixel(x, y));
+                }
+            QVERIFY(colours.size() >= 4);
+        }
+    }
+};
+
+TESSEL_SHELL_TEST_MAIN(TestPreviewAndAbout)
+#include "tst_preview_about.moc"
