@@ -5,7 +5,6 @@
 
 #include <png.h>
 
-#include <optional>
 
 namespace tessel::cli {
 
@@ -62,13 +61,9 @@ bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const 
                   const BmpPalette& palette)
 {
     const std::vector<uint8_t> bytes = EncodePng(raster, width, height, palette);
-    std::optional<ReplacingOutputFile> file;
-    try {
-        file.emplace(fileName);
-    } catch (const EInOutError& error) {
-        ErrorBox("Error opening output file \"" + fileName + "\" : " + error.Message());
+    const std::unique_ptr<ReplacingOutputFile> file = CreateImageFile(fileName);
+    if (!file)
         return false;
-    }
     try {
         file->Write(bytes.data(), bytes.size());
         file->Flush();

@@ -5,20 +5,25 @@
 #include "Exceptions.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace tessel {
+
+std::unique_ptr<ReplacingOutputFile> CreateImageFile(const std::string& fileName)
+{
+    try {
+        return std::make_unique<ReplacingOutputFile>(fileName);
+    } catch (const EInOutError& error) {
+        ErrorBox("Error opening output file \"" + fileName + "\" : " + error.Message());
+        return nullptr;
+    }
+}
 
 bool WriteBmpFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
                   const BmpPalette& palette)
 {
-    std::optional<ReplacingOutputFile> file;
-    try {
-        file.emplace(fileName);
-    } catch (const EInOutError& error) {
-        ErrorBox("Error opening output file \"" + fileName + "\" : " + error.Message());
+    const std::unique_ptr<ReplacingOutputFile> file = CreateImageFile(fileName);
+    if (!file)
         return false;
-    }
     if (!WriteBmpImage(raster, width, height, *file, palette))
         return false;  // the temporary file goes with file; fileName stays as it was
     file->Commit();

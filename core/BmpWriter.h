@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tessel {
@@ -23,6 +24,10 @@ inline constexpr std::size_t BmpWritePiece = 1024;
 
 // The row stride: width rounded up to a multiple of 4.
 inline uint32_t BmpStride(uint16_t width) { return (static_cast<uint32_t>(width) + 3u) & ~3u; }
+
+// Creates the output file for an image; when that fails, shows "Error
+// opening output file ..." and returns none.
+std::unique_ptr<ReplacingOutputFile> CreateImageFile(const std::string& fileName);
 
 // Writes raster (width x height bytes, row 0 first) to fileName. The bitmap
 // goes to a temporary file that replaces fileName only when complete.

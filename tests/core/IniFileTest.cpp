@@ -10,18 +10,9 @@ namespace tessel {
 namespace {
 
 using test::FolderEntries;
+using test::ReadText;
 using test::TempDir;
-
-std::string ReadText(const std::string& path)
-{
-    std::vector<uint8_t> bytes = test::ReadFileBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void WriteText(const std::string& path, const std::string& text)
-{
-    test::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
-}
+using test::WriteText;
 
 std::string SetAndGetText(const std::string& text, std::string_view section, std::string_view key,
                           std::string_view value)

@@ -12,18 +12,9 @@ namespace {
 
 using test::FileExists;
 using test::FolderEntries;
+using test::ReadText;
 using test::TempDir;
-
-std::string ReadText(const std::string& path)
-{
-    std::vector<uint8_t> bytes = test::ReadFileBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void WriteText(const std::string& path, const std::string& text)
-{
-    test::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
-}
+using test::WriteText;
 
 // Sets an environment variable (or removes it) for the life of the object.
 class EnvironmentVariable {

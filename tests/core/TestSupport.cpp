@@ -57,6 +57,17 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
         throw std::runtime_error("cannot write " + path);
 }
 
+std::string ReadText(const std::string& path)
+{
+    const std::vector<uint8_t> bytes = ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
 bool FileExists(const std::string& path)
 {
     std::error_code ignored;

@@ -52,6 +52,8 @@ public:
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+std::string ReadText(const std::string& path);
+void WriteText(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
 // Names of the entries of a folder, sorted, without "." and "..".
 std::vector<std::string> FolderEntries(const std::string& path);
