@@ -1,0 +1,81 @@
+#include "ExtentListBox.h"
+
+#include "Layout.h"
+
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+
+namespace tessel {
+
+namespace {
+
+// Entries one layout line high and as wide as the extent: the view then
+// sizes its scroll range by the extent itself.
+class ExtentDelegate : public QStyledItemDelegate {
+public:
+    explicit ExtentDelegate(ExtentListBox* list) : QStyledItemDelegate(list), list_(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(std::max(Scaled(16), option.fontMetrics.height()));
+        if (list_->HorizontalExtent() > 0)
+            size.setWidth(list_->HorizontalExtent());
+        return size;
+    }
+
+private:
+    const ExtentListBox* list_;
+};
+
+}  // namespace
+
+ExtentListBox::ExtentListBox(QWidget* parent) : QListWidget(parent)
+{
+    setItemDelegate(new ExtentDelegate(this));
+    setUniformItemSizes(true);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Entries are paths: shown whole and scrolled to, never shortened.
+    setTextElideMode(Qt::ElideNone);
+}
+
+void ExtentListBox::SetHorizontalExtent(int extent)
+{
+    horizontalExtent_ = std::max(0, extent);
+    doItemsLayout();
+}
+
+QStringList ExtentListBox::Entries() const
+{
+    QStringList entries;
+    entries.reserve(count());
+    for (int row = 0; row < count(); ++row)
+        entries.append(item(row)->text());
+    return entries;
+}
+
+void ExtentListBox::updateGeometries()
+{
+    QListWidget::updateGeometries();
+    // With entries the view has sized the range by their width, the extent;
+    // without any it would drop the range, which the extent outlives.
+    if (count() == 0) {
+        QScrollBar* bar = horizontalScrollBar();
+        bar->setPageStep(viewport()->width());
+        bar->setRange(0, std::max(0, horizontalExtent_ - viewport()->width()));
+    }
+}
+
+void FitListExtent(ExtentListBox& list)
+{
+    const QFontMetrics metrics = list.fontMetrics();
+    int widest = 0;
+    for (int row = 0; row < list.count(); ++row)
+        widest = std::max(widest, metrics.horizontalAdvance(list.item(row)->text()) + 5);
+    list.SetHorizontalExtent(widest);
+}
+
+}  // namespace tessel
