@@ -2,8 +2,11 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+SANITIZE_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build test bench demo clean
+.PHONY: all deps configure build test test-sanitized fuzz bench demo run clean
 
 all: build
 
@@ -16,8 +19,21 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# The normal suite first, then the core and the command-line renderer again
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-sanitized
+
+test-sanitized: deps
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_SANITIZE=address,undefined \
+	  -DTESSEL_BUILD_GUI=OFF -DTESSEL_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	@cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer targets built with clang, each run for FUZZ_SECONDS; any finding fails.
+fuzz: deps
+	@BUILD_DIR=$(FUZZ_DIR) FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) scripts/fuzz.sh
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/tessel_bench_*; do echo "== $$b"; "$$b" || exit 1; done
@@ -27,6 +43,10 @@ demo: build
 	@$(BUILD_DIR)/cli/tessel-cli demo demo
 	@$(BUILD_DIR)/cli/tessel-cli render --no-settings -a demo/MAINDAT.WAR -o demo/minimaps demo/scenarios
 	@echo "Minimaps written to $(CURDIR)/demo/minimaps"
+
+# Builds and starts the desktop program.
+run: build
+	@$(BUILD_DIR)/app/tessel
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -2,6 +2,7 @@
 
 #include "Buffer.h"
 #include "Exceptions.h"
+#include "RectanglePainter.h"
 
 #include <algorithm>
 
@@ -44,10 +45,15 @@ void SampleTerrain(const TPUDData& scenario, const TTerrainData& terrain, Minima
     }
 }
 
+// Rectangle bounds inside the image are 16-bit.
+static_assert(MaximumImageSide <= 65535);
+
 void PaintUnits(const TPUDData& scenario, MinimapRaster& raster)
 {
     const int64_t mapPixels = int64_t{scenario.MapSize} * TileSide;  // W
     const int64_t n = raster.Side;
+    std::vector<PaintedRectangle> rectangles;
+    rectangles.reserve(static_cast<std::size_t>(scenario.UnitCount));
     for (int32_t index = 0; index < scenario.UnitCount; ++index) {
         uint16_t x, y, width, height;
         uint8_t unitType, owner, color;
@@ -64,13 +70,14 @@ void PaintUnits(const TPUDData& scenario, MinimapRaster& raster)
         const int64_t lastColumn = std::min<int64_t>(right, n - 1);
         const int64_t firstRow = std::max<int64_t>(top, 0);
         const int64_t lastRow = std::min<int64_t>(bottom, n - 1);
-        if (firstColumn > lastColumn)
+        if (firstColumn > lastColumn || firstRow > lastRow)
             continue;
-        for (int64_t row = firstRow; row <= lastRow; ++row) {
-            uint8_t* line = raster.Pixels.data() + row * n;
-            std::fill(line + firstColumn, line + lastColumn + 1, color);
-        }
+        rectangles.push_back({static_cast<uint16_t>(firstColumn), static_cast<uint16_t>(firstRow),
+                              static_cast<uint16_t>(lastColumn), static_cast<uint16_t>(lastRow), color});
     }
+    // Thousands of large units would otherwise paint the same pixels over
+    // and over; the painter writes each pixel once, with the same result.
+    PaintRectangles(rectangles, raster.Pixels.data(), raster.Side);
 }
 
 }  // namespace

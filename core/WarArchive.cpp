@@ -195,10 +195,15 @@ std::vector<uint8_t> ReadWarEntry(InputFile& archive, int32_t entry, uint32_t& s
         // A request for 0 bytes yields no block, which counts as exhausted memory.
         if (length == 0)
             throw Exception("Out of memory.");
+        // Stored data must lie in the file: a damaged length fails here, as
+        // its read would, before megabytes are requested for it.
+        const bool compressed = (header & WarCompressedFlag) != 0;
+        if (!compressed && int64_t{length} > archive.Size() - (int64_t{position} + 4))
+            throw EInOutError(io_error::ReadBeyondEnd);
         std::vector<uint8_t> buffer = AllocateBuffer<uint8_t>(length);
 
         archive.Seek(int64_t{position} + 4);
-        if (header & WarCompressedFlag)
+        if (compressed)
             ExpandWarEntry(archive, buffer.data(), length);
         else
             ReadStoredEntry(archive, buffer.data(), length);

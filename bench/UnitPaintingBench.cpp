@@ -1,0 +1,59 @@
+// Unit painting: a typical map's few hundred small units, and the hostile
+// case of a hundred thousand units that each cover most of the image.
+#include "RectanglePainter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+using tessel::PaintedRectangle;
+
+std::vector<PaintedRectangle> Rectangles(int side, int count, int largest, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> position(0, side - 1);
+    std::uniform_int_distribution<int> extent(0, largest - 1);
+    std::vector<PaintedRectangle> rectangles;
+    for (int k = 0; k < count; ++k) {
+        const int left = position(random);
+        const int top = position(random);
+        rectangles.push_back({static_cast<uint16_t>(left), static_cast<uint16_t>(top),
+                              static_cast<uint16_t>(std::min(side - 1, left + extent(random))),
+                              static_cast<uint16_t>(std::min(side - 1, top + extent(random))),
+                              static_cast<uint8_t>(k)});
+    }
+    return rectangles;
+}
+
+void TypicalMap(benchmark::State& state)
+{
+    constexpr int side = 160;
+    const auto rectangles = Rectangles(side, 500, 4, 1);
+    std::vector<uint8_t> raster(side * side);
+    for (auto _ : state) {
+        tessel::PaintRectangles(rectangles, raster.data(), side);
+        benchmark::DoNotOptimize(raster.data());
+    }
+}
+BENCHMARK(TypicalMap)->Unit(benchmark::kMicrosecond);
+
+// Every rectangle leaves the first column free, so no row is ever full.
+void HundredThousandHugeUnits(benchmark::State& state)
+{
+    const int side = static_cast<int>(state.range(0));
+    std::vector<PaintedRectangle> rectangles;
+    for (int k = 0; k < 100000; ++k)
+        rectangles.push_back({1, static_cast<uint16_t>(k % side), static_cast<uint16_t>(side - 1),
+                              static_cast<uint16_t>(side - 1), static_cast<uint8_t>(k)});
+    std::vector<uint8_t> raster(static_cast<std::size_t>(side) * side);
+    for (auto _ : state) {
+        tessel::PaintRectangles(rectangles, raster.data(), side);
+        benchmark::DoNotOptimize(raster.data());
+    }
+}
+BENCHMARK(HundredThousandHugeUnits)->Arg(160)->Arg(1024)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,25 @@
+// Paints filled rectangles into a square raster, a later rectangle over an
+// earlier one, so that each pixel is written once: the result equals
+// painting them one after another, in time that does not grow with the
+// area that the rectangles cover over and over.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace tessel {
+
+// Inclusive bounds, already cut to the raster.
+struct PaintedRectangle {
+    uint16_t Left;
+    uint16_t Top;
+    uint16_t Right;
+    uint16_t Bottom;
+    uint8_t Color;
+};
+
+// raster: side x side bytes, row after row. Every rectangle lies inside it
+// with Left <= Right and Top <= Bottom.
+void PaintRectangles(const std::vector<PaintedRectangle>& rectangles, uint8_t* raster, int32_t side);
+
+}  // namespace tessel

@@ -1,0 +1,48 @@
+// Feeds arbitrary bytes to the scenario reader as a file, then asks for the
+// props of every unit it found.
+#include "FuzzSupport.h"
+
+#include "Exceptions.h"
+#include "PudData.h"
+
+using namespace tessel;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    static fuzz::MemoryFile input;
+    input.Replace(data, size);
+
+    TPUDData scenario;
+    try {
+        scenario.LoadFromFile(input.Path());
+    } catch (const Exception&) {
+        // A failed load leaves no buffers behind.
+        FUZZ_CHECK(scenario.TileMap.empty() && scenario.UnitData.empty() && scenario.Units.empty());
+        FUZZ_CHECK(scenario.UnitCount == 0);
+        return 0;
+    }
+
+    // Buffers are exactly as long as the chunks they hold, and those lie in
+    // the file.
+    const std::size_t side = scenario.MapSize;
+    FUZZ_CHECK(scenario.TileMap.size() == side * side);
+    FUZZ_CHECK(scenario.UnitData.size() >= MinimumUnitDataLength && scenario.UnitData.size() <= size);
+    FUZZ_CHECK(scenario.Units.size() <= size);
+    FUZZ_CHECK(static_cast<std::size_t>(scenario.UnitCount) == scenario.Units.size() / UnitRecordSize);
+
+    for (int32_t index = 0; index < scenario.UnitCount; ++index) {
+        uint16_t x, y, width, height;
+        uint8_t unitType, owner, color;
+        scenario.GetUnitProps(index, x, y, width, height, unitType, owner, color);
+    }
+    for (int32_t index : {-1, scenario.UnitCount}) {
+        try {
+            uint16_t x, y, width, height;
+            uint8_t unitType, owner, color;
+            scenario.GetUnitProps(index, x, y, width, height, unitType, owner, color);
+            fuzz::Violation("an index out of range was accepted");
+        } catch (const EPUDEx&) {
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,121 @@
+// A batch of the command-line renderer against an output folder that fails
+// it: each failing entry is one line, the run goes on, and every bitmap that
+// stood in the folder before is left byte for byte.
+#include "ScopedReadOnly.h"
+#include "TestSupport.h"
+
+#include "ArchiveWriter.h"
+#include "Cli.h"
+#include "ScenarioWriter.h"
+
+#include <filesystem>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace tessel::test {
+namespace {
+
+class CliFileSystem : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ArchiveWriter archive;
+        archive.Era(0, MakeTestEra(21));
+        archive.WriteTo(dir.File("MAINDAT.WAR"));
+        for (const char* name : {"a", "b", "c"}) {
+            ScenarioContent content;
+            content.Units = {{static_cast<uint16_t>(name[0] - 'a'), 4, 1, 2, 0}};
+            WriteScenario(content).WriteTo(Scenario(name));
+        }
+        fs::create_directories(dir.File("out"));
+    }
+
+    std::string Scenario(const std::string& name) const { return dir.File(name + ".pud"); }
+    std::string Output(const std::string& name) const { return dir.File("out/" + name + ".bmp"); }
+
+    // One worker, so that the entries meet the file system in order.
+    int RenderAll(std::string& errors, const std::string& outputFolder) const
+    {
+        std::ostringstream out, err;
+        cli::Console console{out, err, false};
+        const int status = cli::RunCli({"render", "--no-settings", "-q", "-j", "1", "-a", dir.File("MAINDAT.WAR"),
+                                        "-o", outputFolder, Scenario("a"), Scenario("b"), Scenario("c")},
+                                       console);
+        errors = err.str();
+        return status;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(CliFileSystem, ADiskThatFillsUpMidBatchFailsTheRestAndKeepsTheirEarlierBitmaps)
+{
+    const std::vector<uint8_t> earlierB(5000, 0xB0);
+    const std::vector<uint8_t> earlierC(9, 0xC0);
+    WriteFileBytes(Output("b"), earlierB);
+    WriteFileBytes(Output("c"), earlierC);
+
+    // a's 160 x 160 bitmap fits; b runs out within its rows; nothing is left
+    // for c's header.
+    std::string errors;
+    int status;
+    {
+        ScopedWriteLimit fullDisk(26678 + 2000);
+        status = RenderAll(errors, dir.File("out"));
+    }
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(errors, Scenario("b") + ": Error writing BMP file: Disk full\n" + Scenario("c") +
+                          ": Error writing BMP header : Disk full\n");
+    EXPECT_EQ(ReadFileBytes(Output("a")).size(), 26678u);
+    EXPECT_EQ(ReadFileBytes(Output("b")), earlierB);
+    EXPECT_EQ(ReadFileBytes(Output("c")), earlierC);
+    EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
+}
+
+TEST_F(CliFileSystem, AnOutputPathThatIsAFolderFailsThatEntryAlone)
+{
+    fs::create_directories(Output("b"));
+    WriteFileBytes(Output("b") + "/inside.txt", {1, 2});
+
+    std::string errors;
+    EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
+    EXPECT_EQ(errors, Scenario("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
+    EXPECT_TRUE(FileExists(Output("a")));
+    EXPECT_TRUE(FileExists(Output("c")));
+    EXPECT_EQ(ReadFileBytes(Output("b") + "/inside.txt"), (std::vector<uint8_t>{1, 2}));
+}
+
+TEST_F(CliFileSystem, AReadOnlyOutputFolderFailsEveryEntryAndChangesNothing)
+{
+    const std::vector<uint8_t> earlier(300, 0xA0);
+    WriteFileBytes(Output("a"), earlier);
+    ScopedReadOnly locked(dir.File("out"));
+    if (!locked.Active())
+        GTEST_SKIP() << locked.Why();
+
+    std::string errors;
+    EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
+    std::string expected;
+    for (const char* name : {"a", "b", "c"})
+        expected += Scenario(name) + ": Error opening output file \"" + Output(name) + "\" : File access denied\n";
+    EXPECT_EQ(errors, expected);
+    EXPECT_EQ(ReadFileBytes(Output("a")), earlier);
+    EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{"a.bmp"});
+}
+
+TEST_F(CliFileSystem, AnOutputFolderThatIsAFileFailsEveryEntryAndKeepsTheFile)
+{
+    WriteFileBytes(dir.File("taken"), {4, 2});
+    std::string errors;
+    EXPECT_EQ(RenderAll(errors, dir.File("taken")), 1);
+    std::string expected;
+    for (const char* name : {"a", "b", "c"})
+        expected += Scenario(name) + ": Error opening output file \"" + dir.File("taken/" + std::string(name) +
+                                                                               ".bmp") + "\" : Invalid filename\n";
+    EXPECT_EQ(errors, expected);
+    EXPECT_EQ(ReadFileBytes(dir.File("taken")), (std::vector<uint8_t>{4, 2}));
+}
+
+}  // namespace
+}  // namespace tessel::test

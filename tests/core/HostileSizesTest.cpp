@@ -1,0 +1,263 @@
+// Inputs that state sizes far beyond what they hold, or ask for the largest
+// images: each fails with its message, or renders, without asking for more
+// memory than the file or the stated entry needs and without work that
+// grows with units times area.
+#include "AllocationProbe.h"
+#include "TestSupport.h"
+
+#include "ArchiveWriter.h"
+#include "BmpWriter.h"
+#include "ByteOrder.h"
+#include "Exceptions.h"
+#include "MakeMinimap.h"
+#include "MinimapRenderer.h"
+#include "ScenarioWriter.h"
+
+#include <sys/mman.h>
+
+namespace tessel::test {
+namespace {
+
+constexpr std::size_t Megabyte = 1024 * 1024;
+
+// The message of a failed load.
+std::string LoadFailure(const std::string& path)
+{
+    try {
+        TPUDData scenario;
+        scenario.LoadFromFile(path);
+    } catch (const Exception& error) {
+        return error.Message();
+    }
+    return "loaded";
+}
+
+ScenarioWriter HeadChunks(uint16_t side)
+{
+    ScenarioWriter writer;
+    writer.Chunk(chunk_tag::Era, EraChunkData(0)).Chunk(chunk_tag::Dim, DimChunkData(side, side));
+    return writer;
+}
+
+TEST(HostileSizes, ScenarioChunksStatingGigabytesFailWithoutAskingForThem)
+{
+    TempDir dir;
+    const std::vector<uint8_t> tiles32 = TileMapChunkData(std::vector<TileCode>(32 * 32, 1));
+
+    ScenarioWriter udta = HeadChunks(32);
+    udta.ChunkWithStatedLength(chunk_tag::UnitTypeData, 0x7FFFFFFF, UnitDataChunkData());
+
+    ScenarioWriter units = HeadChunks(32);
+    units.Chunk(chunk_tag::UnitTypeData, UnitDataChunkData())
+        .Chunk(chunk_tag::TileMap, tiles32)
+        .ChunkWithStatedLength(chunk_tag::Units, 0x7FFFFFF8, UnitsChunkData({{1, 1, 0, 0, 0}}));
+
+    // 2 x 32767 x 32767 = 2147352578 bytes: the exact length, but not there.
+    ScenarioWriter tileMap = HeadChunks(32767);
+    tileMap.Chunk(chunk_tag::UnitTypeData, UnitDataChunkData())
+        .ChunkWithStatedLength(chunk_tag::TileMap, 2147352578, {0, 0, 0, 0});
+
+    // Side 65535 needs an 8 GB MTXM, which no 32-bit length can state.
+    ScenarioWriter widest = HeadChunks(65535);
+    widest.Chunk(chunk_tag::UnitTypeData, UnitDataChunkData())
+        .ChunkWithStatedLength(chunk_tag::TileMap, 0x7FFFFFFE, {0, 0, 0, 0});
+
+    const struct {
+        const char* name;
+        const ScenarioWriter& writer;
+        const char* message;
+    } cases[] = {
+        {"udta_stating_2_gb.pud", udta, "Read beyond end of file"},
+        {"unit_stating_2_gb.pud", units, "Read beyond end of file"},
+        {"mtxm_of_side_32767_holding_4_bytes.pud", tileMap, "Read beyond end of file"},
+        {"side_65535.pud", widest, "Invalid PUD (missing or invalid MTXM chunk)."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.File(c.name);
+        c.writer.WriteTo(path);
+        AllocationProbe probe;
+        EXPECT_EQ(LoadFailure(path), c.message);
+        EXPECT_LT(probe.LargestRequest(), Megabyte);
+    }
+}
+
+TEST(HostileSizes, ArchiveEntriesStating16MegabytesAskOnlyForWhatTheyCanHold)
+{
+    TempDir dir;
+    const EraTables tables = MakeTestEra(4);
+    constexpr uint32_t longest = 0x00FFFFFF;
+
+    // Stored data must lie in the file: 10 bytes cannot hold 16 MB.
+    ArchiveWriter stored;
+    stored.Entry(2, tables.Palette, true).Entry(3, tables.MMI, true).Entry(5, tables.TMI, true);
+    stored.RawEntry(4, longest, std::vector<uint8_t>(10, 1));
+    stored.WriteTo(dir.File("stored.war"));
+    {
+        ErrorBoxRecorder boxes;
+        AllocationProbe probe;
+        TTerrainData terrain;
+        EXPECT_THROW(terrain.LoadFromMaindat(dir.File("stored.war"), 0), Exception);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Error extracting entry #4: Read beyond end of file"});
+        EXPECT_LT(probe.LargestRequest(), Megabyte);
+    }
+
+    // A compressed stream of three bytes may expand to 16 MB: that much, and
+    // no more, is asked for.
+    ArchiveWriter compressed;
+    compressed.Entry(2, tables.Palette, true).Entry(3, tables.MMI, true).Entry(5, tables.TMI, true);
+    compressed.RawEntry(4, 0x20000000 | longest, {0xFF, 9, 8});
+    compressed.WriteTo(dir.File("compressed.war"));
+    {
+        AllocationProbe probe;
+        TTerrainData terrain;
+        terrain.LoadFromMaindat(dir.File("compressed.war"), 0);
+        EXPECT_EQ(terrain.MMTSize, longest);
+        EXPECT_EQ(terrain.MMT[0], 9);
+        EXPECT_EQ(terrain.MMT[1], 8);
+        EXPECT_EQ(probe.LargestRequest(), std::size_t{longest});
+    }
+}
+
+// Every unit is 65535 tiles square and starts at tile column 1, on rows
+// that step down the map: a plain painter would fill most of the image once
+// per unit, 10^11 pixel writes in all.
+TEST(HostileSizes, AHundredThousandHugeUnitsPaintEachPixelOnce)
+{
+    TempDir dir;
+    constexpr int unitCount = 100000;
+    constexpr int side = 1024;  // 32 pixels per tile on a 32-tile map
+    ScenarioContent content;
+    content.Tiles.resize(32 * 32);
+    for (std::size_t k = 0; k < content.Tiles.size(); ++k)
+        content.Tiles[k] = static_cast<TileCode>(k);
+    content.UnitSizes = {{1, 65535, 65535}};
+    for (int k = 0; k < unitCount; ++k)
+        content.Units.push_back({1, static_cast<uint16_t>(k % 32), 1, static_cast<uint8_t>(k % 8), 0});
+    WriteScenario(content).WriteTo(dir.File("crowded.pud"));
+    ArchiveWriter archive;
+    archive.Era(0, MakeTestEra(2));
+    archive.WriteTo(dir.File("MAINDAT.WAR"));
+
+    TPUDData scenario;
+    scenario.LoadFromFile(dir.File("crowded.pud"));
+    ASSERT_EQ(scenario.UnitCount, unitCount);
+    TTerrainData terrain;
+    terrain.LoadFromMaindat(dir.File("MAINDAT.WAR"), 0);
+    TMinimapSettings settings;
+    settings.ImageSizes[0] = side;
+    settings.DspUnits = false;
+    const MinimapRaster bare = RenderMinimap(scenario, terrain, settings);
+    settings.DspUnits = true;
+    AllocationProbe probe;
+    const MinimapRaster painted = RenderMinimap(scenario, terrain, settings);
+    EXPECT_LT(probe.LargestRequest(), 2 * Megabyte);
+
+    for (int row = 0; row < side; ++row) {
+        // The last unit whose top (32 pixels per tile row) is at or above row.
+        int top = unitCount - 1;
+        while (top % 32 > row / 32)
+            --top;
+        const uint8_t color = OwnerColors[static_cast<std::size_t>(top % 8)];
+        const uint8_t* line = painted.Pixels.data() + static_cast<std::size_t>(row) * side;
+        const uint8_t* terrainLine = bare.Pixels.data() + static_cast<std::size_t>(row) * side;
+        ASSERT_TRUE(std::equal(line, line + 32, terrainLine)) << "tile column 0 of row " << row;
+        ASSERT_TRUE(std::all_of(line + 32, line + side, [&](uint8_t c) { return c == color; })) << "row " << row;
+    }
+}
+
+class LargestImages : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ArchiveWriter archive;
+        archive.Era(0, MakeTestEra(1));
+        archive.WriteTo(dir.File("MAINDAT.WAR"));
+        settings.MainDat = dir.File("MAINDAT.WAR");
+        WriteScenario(ScenarioContent{}).WriteTo(dir.File("map.pud"));
+    }
+
+    bool Make(int32_t side)
+    {
+        settings.ImageSizes[0] = side;
+        return MakeMinimap(dir.File("map.pud"), dir.File("map.bmp"), settings, DefaultMinimapBackend());
+    }
+
+    TempDir dir;
+    TMinimapSettings settings;
+};
+
+TEST_F(LargestImages, Side65533IsRefusedBeforeAnyRasterIsAskedFor)
+{
+    ErrorBoxRecorder boxes;
+    AllocationProbe probe;
+    EXPECT_FALSE(Make(65533));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Error: Invalid image size (65533)."});
+    EXPECT_LT(probe.LargestRequest(), Megabyte);
+    EXPECT_FALSE(FileExists(dir.File("map.bmp")));
+}
+
+// The raster of side 65532 (4294443024 bytes) overflows 32-bit signed
+// arithmetic; the request is refused here so that no 4 GB are touched.
+TEST_F(LargestImages, Side65532AsksForItsWholeRasterInOneBlock)
+{
+    ErrorBoxRecorder boxes;
+    AllocationProbe probe(/*ceiling=*/Megabyte * 64);
+    EXPECT_FALSE(Make(65532));
+    EXPECT_EQ(probe.LargestRequest(), std::size_t{65532} * 65532);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Error: Out of memory"});
+    EXPECT_FALSE(FileExists(dir.File("map.bmp")));
+}
+
+// A 65532-square raster mapped but never touched beyond its last row: the
+// writer's header holds the 32-bit sizes, and the first row in the file is
+// the raster's last. A full disk stops the write right after it.
+TEST(HostileSizes, A65532SquareBitmapStartsWithTheRastersLastRow)
+{
+    constexpr std::size_t side = 65532;
+    const std::size_t bytes = side * side;
+    struct Mapping {
+        void* start;
+        std::size_t length;
+        ~Mapping()
+        {
+            if (start != MAP_FAILED)
+                ::munmap(start, length);
+        }
+    } mapping{::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0),
+              bytes};
+    if (mapping.start == MAP_FAILED)
+        GTEST_SKIP() << "cannot reserve 4 GB of address space";
+    auto* raster = static_cast<uint8_t*>(mapping.start);
+    uint8_t* lastRow = raster + (side - 1) * side;
+    for (std::size_t column = 0; column < side; ++column)
+        lastRow[column] = static_cast<uint8_t>(column % 251 + 1);
+
+    TempDir dir;
+    const std::string path = dir.File("huge.bmp");
+    BmpPalette palette{};
+    ErrorBoxRecorder boxes;
+    std::vector<uint8_t> written;
+    {
+        ReplacingOutputFile file(path);
+        ScopedWriteLimit limit(BmpPixelOffset + side + 100);
+        EXPECT_FALSE(WriteBmpImage(raster, side, side, file, palette));
+        file.Flush();  // what the disk took before it was full
+        const auto entries = FolderEntries(dir.Path());
+        ASSERT_EQ(entries.size(), 1u);  // the temporary file, still open
+        written = ReadFileBytes(dir.File(entries[0]));
+    }
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Error writing BMP file: Disk full"});
+    EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+
+    ASSERT_EQ(written.size(), BmpPixelOffset + side + 100);
+    EXPECT_EQ(ReadU32LE(&written[2]), 4294444102u);   // file size: 65532 x 65532 + 1078
+    EXPECT_EQ(ReadU32LE(&written[18]), side);         // width
+    EXPECT_EQ(ReadU32LE(&written[22]), side);         // height
+    EXPECT_EQ(ReadU32LE(&written[34]), 4294443024u);  // image size
+    EXPECT_TRUE(std::equal(lastRow, lastRow + side, written.begin() + BmpPixelOffset));
+    EXPECT_TRUE(std::all_of(written.end() - 100, written.end(), [](uint8_t b) { return b == 0; }));
+}
+
+}  // namespace
+}  // namespace tessel::test

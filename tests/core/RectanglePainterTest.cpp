@@ -1,0 +1,87 @@
+#include "RectanglePainter.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tessel::test {
+namespace {
+
+// Paints the rectangles one after another, the plain way.
+std::vector<uint8_t> PaintedOneByOne(const std::vector<PaintedRectangle>& rectangles, int side)
+{
+    std::vector<uint8_t> raster(static_cast<std::size_t>(side) * side, 1);
+    for (const PaintedRectangle& r : rectangles)
+        for (int row = r.Top; row <= r.Bottom; ++row)
+            for (int column = r.Left; column <= r.Right; ++column)
+                raster[static_cast<std::size_t>(row) * side + column] = r.Color;
+    return raster;
+}
+
+std::vector<PaintedRectangle> RandomRectangles(std::mt19937& random, int side, int count, int largest)
+{
+    std::uniform_int_distribution<int> position(0, side - 1);
+    std::uniform_int_distribution<int> extent(0, largest - 1);
+    std::uniform_int_distribution<int> color(2, 255);
+    std::vector<PaintedRectangle> rectangles;
+    for (int k = 0; k < count; ++k) {
+        const int left = position(random);
+        const int top = position(random);
+        rectangles.push_back({static_cast<uint16_t>(left), static_cast<uint16_t>(top),
+                              static_cast<uint16_t>(std::min(side - 1, left + extent(random))),
+                              static_cast<uint16_t>(std::min(side - 1, top + extent(random))),
+                              static_cast<uint8_t>(color(random))});
+    }
+    return rectangles;
+}
+
+TEST(RectanglePainter, GivesWhatPaintingOneAfterAnotherGives)
+{
+    std::mt19937 random(20240611);
+    const struct {
+        int side, count, largest;
+    } cases[] = {
+        {1, 3, 1}, {7, 40, 7}, {160, 500, 12}, {160, 300, 160}, {333, 2000, 40}, {64, 5000, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "side " << c.side << ", " << c.count << " rectangles up to "
+                                          << c.largest);
+        for (int round = 0; round < 5; ++round) {
+            const auto rectangles = RandomRectangles(random, c.side, c.count, c.largest);
+            std::vector<uint8_t> raster(static_cast<std::size_t>(c.side) * c.side, 1);
+            PaintRectangles(rectangles, raster.data(), c.side);
+            ASSERT_EQ(raster, PaintedOneByOne(rectangles, c.side));
+        }
+    }
+}
+
+TEST(RectanglePainter, LeavesUncoveredPixelsAndAnEmptyListAlone)
+{
+    std::vector<uint8_t> raster(16, 9);
+    PaintRectangles({}, raster.data(), 4);
+    EXPECT_EQ(raster, std::vector<uint8_t>(16, 9));
+
+    // Two rows apart, the later one narrower: the rows between keep theirs.
+    PaintRectangles({{0, 0, 3, 0, 5}, {1, 3, 2, 3, 6}}, raster.data(), 4);
+    EXPECT_EQ(raster, (std::vector<uint8_t>{5, 5, 5, 5, 9, 9, 9, 9, 9, 9, 9, 9, 9, 6, 6, 9}));
+}
+
+TEST(RectanglePainter, AHighlyLayeredStackShowsItsTopmostRectangle)
+{
+    // 5000 rectangles over one another, each a pixel smaller: the middle
+    // shows the last one, each ring the last one that reaches it.
+    constexpr int side = 101;
+    std::vector<PaintedRectangle> rectangles;
+    for (int k = 0; k < 5000; ++k) {
+        const int inset = std::min(k, 50);
+        rectangles.push_back({static_cast<uint16_t>(inset), static_cast<uint16_t>(inset),
+                              static_cast<uint16_t>(side - 1 - inset), static_cast<uint16_t>(side - 1 - inset),
+                              static_cast<uint8_t>(k % 251)});
+    }
+    std::vector<uint8_t> raster(side * side, 0);
+    PaintRectangles(rectangles, raster.data(), side);
+    EXPECT_EQ(raster, PaintedOneByOne(rectangles, side));
+}
+
+}  // namespace
+}  // namespace tessel::test
