@@ -8,6 +8,7 @@
 #include "MakeMinimap.h"
 #include "MessageBoxes.h"
 #include "MinimapSettings.h"
+#include "OpenFileDialog.h"
 #include "PathPieces.h"
 #include "ScenarioList.h"
 #include "SelDir.h"
@@ -313,23 +314,14 @@ void TTesselMainForm::BtAboutClick() { Existing(TesselAboutForm, "about box").ex
 std::optional<QStringList> TTesselMainForm::RunOpenDialog()
 {
     if (!PUDOpenDialog) {
-        PUDOpenDialog = new QFileDialog(this, QStringLiteral("Select one or more PUDs to add to the list"));
-        PUDOpenDialog->setObjectName(QStringLiteral("PUDOpenDialog"));
-        PUDOpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-        PUDOpenDialog->setFileMode(QFileDialog::ExistingFiles);
-        // Upper-case names are common on discs copied from the game CD; "All
-        // files" must also show names without a dot.
-        PUDOpenDialog->setNameFilters(
+        PUDOpenDialog = CreateOpenFileDialog(
+            this, QStringLiteral("PUDOpenDialog"), QStringLiteral("Select one or more PUDs to add to the list"),
+            QFileDialog::ExistingFiles,
             {QStringLiteral("WarCraft 2 scenario files (*.pud *.PUD)"), QStringLiteral("All files (*)")});
         if (!openDialogDirectory_.isEmpty())
             PUDOpenDialog->setDirectory(QDir::fromNativeSeparators(openDialogDirectory_));
     }
-    if (PUDOpenDialog->exec() != QDialog::Accepted || PUDOpenDialog->selectedFiles().isEmpty())
-        return std::nullopt;
-    QStringList chosen;
-    for (const QString& path : PUDOpenDialog->selectedFiles())
-        chosen.append(QDir::toNativeSeparators(path));
-    return chosen;
+    return ChooseFiles(*PUDOpenDialog);
 }
 
 void TTesselMainForm::dragEnterEvent(QDragEnterEvent* event)

@@ -6,6 +6,7 @@
 #include "IntegerText.h"
 #include "Layout.h"
 #include "MinimapSettings.h"
+#include "OpenFileDialog.h"
 #include "Settings.h"
 #include "TesselApplication.h"
 
@@ -182,19 +183,15 @@ void TTesselOptionsForm::BtOkClick()
 
 std::optional<QString> TTesselOptionsForm::RunArchiveDialog()
 {
-    if (!MDOpenDialog) {
-        MDOpenDialog = new QFileDialog(this, QStringLiteral("Please locate MAINDAT.WAR"));
-        MDOpenDialog->setObjectName(QStringLiteral("MDOpenDialog"));
-        MDOpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-        MDOpenDialog->setFileMode(QFileDialog::ExistingFile);
-        // Upper-case names are common on discs copied from the game CD; "All
-        // files" must also show names without a dot.
-        MDOpenDialog->setNameFilters(
+    if (!MDOpenDialog)
+        MDOpenDialog = CreateOpenFileDialog(
+            this, QStringLiteral("MDOpenDialog"), QStringLiteral("Please locate MAINDAT.WAR"),
+            QFileDialog::ExistingFile,
             {QStringLiteral("WarCraft 2 archive files (*.war *.WAR)"), QStringLiteral("All files(*)")});
-    }
-    if (MDOpenDialog->exec() != QDialog::Accepted || MDOpenDialog->selectedFiles().isEmpty())
+    const std::optional<QStringList> chosen = ChooseFiles(*MDOpenDialog);
+    if (!chosen)
         return std::nullopt;
-    return QDir::toNativeSeparators(MDOpenDialog->selectedFiles().constFirst());
+    return chosen->constFirst();
 }
 
 QLineEdit* TTesselOptionsForm::AsSizeEdit(QObject* object) const
