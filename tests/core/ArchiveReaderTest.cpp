@@ -1,4 +1,5 @@
 #include "ArchiveWriter.h"
+#include "ByteOrder.h"
 #include "FileLayer.h"
 #include "TestSupport.h"
 #include "WarArchive.h"
@@ -30,20 +31,6 @@ EntryRead ReadEntry(const Bytes& archive, int32_t entry)
     return read;
 }
 
-void ExpectNothingSilently(const EntryRead& read)
-{
-    EXPECT_TRUE(read.data.empty());
-    EXPECT_EQ(read.size, 0u);
-    EXPECT_TRUE(read.boxes.empty()) << read.boxes.front();
-}
-
-void ExpectNothingAfterBox(const EntryRead& read, const std::string& box)
-{
-    EXPECT_TRUE(read.data.empty());
-    EXPECT_EQ(read.size, 0u);
-    EXPECT_EQ(read.boxes, Texts{box});
-}
-
 Bytes Pattern(std::size_t size, uint8_t start)
 {
     Bytes bytes(size);
@@ -54,77 +41,25 @@ Bytes Pattern(std::size_t size, uint8_t start)
 
 Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-TEST(WarEntryReader, ReadsTheLastEntryAndSilentlyNothingPastTheCount)
+// An archive of signature 25 and tag 1000 stating count entries, with the
+// table positions given (fewer than count cut the table short), then body.
+Bytes RawArchive(uint16_t count, const std::vector<int32_t>& positions, const Bytes& body)
 {
-    const Bytes archive = ArchiveWriter()
-                              .Entry(0, Text("zero"), false)
-                              .Entry(1, Text("one"), false)
-                              .Entry(2, Text("two"), false)
-                              .Bytes();
-    const EntryRead last = ReadEntry(archive, 2);
-    EXPECT_EQ(last.data, Text("two"));
-    EXPECT_EQ(last.size, 3u);
-    EXPECT_TRUE(last.boxes.empty());
-
-    ExpectNothingSilently(ReadEntry(archive, 3));
-}
-
-TEST(WarEntryReader, EntryBeyondAShortenedCountIsNotReadEvenWhenItsDataIsThere)
-{
-    const Bytes archive = ArchiveWriter().Entry(0, Text("zero"), false).Entry(1, Text("one"), false).EntryCount(1).Bytes();
-    ExpectNothingSilently(ReadEntry(archive, 1));
-}
-
-TEST(WarEntryReader, AbsentEntryGivesNothingSilently)
-{
-    const Bytes archive = ArchiveWriter().Entry(0, Text("zero"), false).Entry(2, Text("two"), false).Bytes();
-    ExpectNothingSilently(ReadEntry(archive, 1));
-}
-
-TEST(WarEntryReader, EntryWithThreeBytesOfRoomGivesNothingSilently)
-{
-    const Bytes beforeNextEntry = {
-        25, 0, 0, 0,       // signature
-        2, 0,              // two entries
-        0xE8, 0x03,        // tag 1000
-        16, 0, 0, 0,       // entry 0 at 16
-        19, 0, 0, 0,       // entry 1 at 19, 3 bytes later
-        4, 0, 0, 0,        // entry 0: stored, L = 4
-        1, 0, 0, 0,        // entry 1 (from byte 19 on)
-    };
-    ExpectNothingSilently(ReadEntry(beforeNextEntry, 0));
-
-    const Bytes beforeEndOfFile = {
-        25, 0, 0, 0,       // signature
-        1, 0,              // one entry
-        0xE8, 0x03,        // tag 1000
-        12, 0, 0, 0,       // entry 0 at 12
-        1, 0, 0,           // 3 bytes, then the end of the file
-    };
-    ExpectNothingSilently(ReadEntry(beforeEndOfFile, 0));
-
-    const Bytes beyondEndOfFile = {
-        25, 0, 0, 0,       // signature
-        1, 0,              // one entry
-        0xE8, 0x03,        // tag 1000
-        200, 0, 0, 0,      // entry 0 at 200, past the end
-    };
-    ExpectNothingSilently(ReadEntry(beyondEndOfFile, 0));
+    Bytes bytes(8 + 4 * positions.size());
+    WriteU32LE(&bytes[0], 25);
+    WriteU16LE(&bytes[4], count);
+    WriteU16LE(&bytes[6], 1000);
+    for (std::size_t k = 0; k < positions.size(); ++k)
+        WriteU32LE(&bytes[8 + 4 * k], static_cast<uint32_t>(positions[k]));
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
 }
 
 TEST(WarEntryReader, FourBytesOfRoomSufficeAndTheDataIsReadByItsLength)
 {
-    const Bytes archive = {
-        25, 0, 0, 0,       // signature
-        2, 0,              // two entries
-        0xE8, 0x03,        // tag 1000
-        16, 0, 0, 0,       // entry 0 at 16
-        20, 0, 0, 0,       // entry 1 at 20, 4 bytes later
-        4, 0, 0, 0,        // entry 0: stored, L = 4, data runs into entry 1
-        2, 0, 0, 0,        // entry 1: stored, L = 2
-        'o', 'k',
-    };
-    const EntryRead read = ReadEntry(archive, 0);
+    // Entry 0 at 16, 4 bytes before entry 1 at 20: its header says stored,
+    // L = 4, so its data is entry 1's header (stored, L = 2).
+    const EntryRead read = ReadEntry(RawArchive(2, {16, 20}, {4, 0, 0, 0, 2, 0, 0, 0, 'o', 'k'}), 0);
     EXPECT_EQ(read.data, (Bytes{2, 0, 0, 0}));
     EXPECT_EQ(read.size, 4u);
     EXPECT_TRUE(read.boxes.empty());
@@ -132,35 +67,35 @@ TEST(WarEntryReader, FourBytesOfRoomSufficeAndTheDataIsReadByItsLength)
 
 TEST(WarEntryReader, OnlyLargerPositionsLimitTheRoom)
 {
-    const Bytes archive = {
-        25, 0, 0, 0,       // signature
-        3, 0,              // three entries
-        0xE8, 0x03,        // tag 1000
-        23, 0, 0, 0,       // entry 0 at 23
-        20, 0, 0, 0,       // entry 1 at 20, before entry 0
-        0xFF, 0xFF, 0xFF, 0xFF,  // entry 2 absent (-1, the largest unsigned value)
-        0, 0, 0,           // entry 1's bytes
-        3, 0, 0, 0,        // entry 0: stored, L = 3
-        'a', 'b', 'c',
-    };
-    const EntryRead read = ReadEntry(archive, 0);
+    // Entry 1 at 20 lies before entry 0 at 23; entry 2 is absent (-1, the
+    // largest unsigned value). Entry 1's 3 bytes, then entry 0: stored, L = 3.
+    const EntryRead read = ReadEntry(RawArchive(3, {23, 20, -1}, {0, 0, 0, 3, 0, 0, 0, 'a', 'b', 'c'}), 0);
     EXPECT_EQ(read.data, Text("abc"));
     EXPECT_TRUE(read.boxes.empty());
 }
 
-TEST(WarEntryReader, CompressedEntryWithFourBytesOfRoomAtTheEndExpandsToZeros)
+TEST(WarEntryReader, EntriesPastTheCountAbsentOrWithLessThanFourBytesOfRoomGiveNothingSilently)
 {
-    const Bytes archive = {
-        25, 0, 0, 0,       // signature
-        1, 0,              // one entry
-        0xE8, 0x03,        // tag 1000
-        12, 0, 0, 0,       // entry 0 at 12
-        5, 0, 0, 0x20,     // entry 0: compressed, L = 5, no stream at all
+    const struct {
+        const char* what;
+        Bytes archive;
+        int32_t entry;
+    } cases[] = {
+        {"past the count", ArchiveWriter().Entry(0, Text("zero"), false).Entry(1, Text("one"), false).Bytes(), 2},
+        {"past a shortened count, with its data there",
+         ArchiveWriter().Entry(0, Text("zero"), false).Entry(1, Text("one"), false).EntryCount(1).Bytes(), 1},
+        {"absent", ArchiveWriter().Entry(0, Text("zero"), false).Entry(2, Text("two"), false).Bytes(), 1},
+        // entry 0: stored, L = 4, then entry 1 from byte 19 on
+        {"3 bytes before the next entry", RawArchive(2, {16, 19}, {4, 0, 0, 0, 1, 0, 0, 0}), 0},
+        {"3 bytes before the end of the file", RawArchive(1, {12}, {1, 0, 0}), 0},
+        {"beyond the end of the file", RawArchive(1, {200}, {}), 0},
     };
-    const EntryRead read = ReadEntry(archive, 0);
-    EXPECT_EQ(read.data, Bytes(5, 0));
-    EXPECT_EQ(read.size, 5u);
-    EXPECT_TRUE(read.boxes.empty());
+    for (const auto& c : cases) {
+        const EntryRead read = ReadEntry(c.archive, c.entry);
+        EXPECT_TRUE(read.data.empty()) << c.what;
+        EXPECT_EQ(read.size, 0u) << c.what;
+        EXPECT_EQ(read.boxes, Texts{}) << c.what;
+    }
 }
 
 TEST(WarEntryReader, IgnoresHeaderBitsOtherThanTheLengthAndTheCompressionFlag)
@@ -177,19 +112,13 @@ TEST(WarEntryReader, IgnoresHeaderBitsOtherThanTheLengthAndTheCompressionFlag)
     EXPECT_EQ(read.size, 300u);
 }
 
-TEST(WarEntryReader, LengthZeroShowsOutOfMemoryAndGivesNothing)
-{
-    const Bytes archive = ArchiveWriter().RawEntry(5, 0x20000000, Bytes(8, 0)).Bytes();
-    ExpectNothingAfterBox(ReadEntry(archive, 5), "Error extracting entry #5: Out of memory.");
-}
-
-TEST(WarEntryReader, ReadsStoredEntriesOfOneAndJustOverOnePiece)
+TEST(WarEntryReader, ReadsStoredEntriesOfJustOverOnePieceAndOfOnePieceUpToTheEndOfTheFile)
 {
     const Bytes onePiece = Pattern(1024, 3);
     const Bytes onePieceAndAByte = Pattern(1025, 5);
     const Bytes archive = ArchiveWriter()
                               .Entry(0, onePieceAndAByte, false)
-                              .Entry(1, onePiece, false)  // ends exactly at the end of the file
+                              .Entry(1, onePiece, false)  // the last entry, up to the end of the file
                               .Bytes();
     const EntryRead first = ReadEntry(archive, 0);
     EXPECT_EQ(first.data, onePieceAndAByte);
@@ -200,53 +129,39 @@ TEST(WarEntryReader, ReadsStoredEntriesOfOneAndJustOverOnePiece)
     EXPECT_TRUE(second.boxes.empty());
 }
 
-TEST(WarEntryReader, FileEndingInsideStoredDataShowsReadBeyondEndOfFile)
+TEST(WarEntryReader, AnEntryThatCannotBeReadShowsWhyInABoxAndGivesNothing)
 {
-    const Bytes inLastPiece = ArchiveWriter().RawEntry(7, 1025, Pattern(1024, 0)).Bytes();
-    ExpectNothingAfterBox(ReadEntry(inLastPiece, 7), "Error extracting entry #7: Read beyond end of file");
-
-    const Bytes inSecondPiece = ArchiveWriter().RawEntry(7, 3000, Pattern(1500, 0)).Bytes();
-    ExpectNothingAfterBox(ReadEntry(inSecondPiece, 7), "Error extracting entry #7: Read beyond end of file");
-}
-
-TEST(WarEntryReader, FileEndingInsideTheEntryTableShowsReadBeyondEndOfFile)
-{
-    const Bytes archive = {
-        25, 0, 0, 0,       // signature
-        100, 0,            // 100 entries, but the table ends after two
-        0xE8, 0x03,        // tag 1000
-        16, 0, 0, 0,       // entry 0 at 16
-        0xFF, 0xFF, 0xFF, 0xFF,  // entry 1 absent
-        1, 0, 0, 0,        // entry 0: stored, L = 1
-        'x',
+    const std::string beyondEnd = ": Read beyond end of file";
+    const struct {
+        const char* what;
+        Bytes archive;
+        int32_t entry;
+        std::string box;
+    } cases[] = {
+        {"length 0", ArchiveWriter().RawEntry(5, 0x20000000, Bytes(8, 0)).Bytes(), 5,
+         "Error extracting entry #5: Out of memory."},
+        {"file ending in the last stored piece", ArchiveWriter().RawEntry(7, 1025, Pattern(1024, 0)).Bytes(), 7,
+         "Error extracting entry #7" + beyondEnd},
+        {"file ending in the second stored piece", ArchiveWriter().RawEntry(7, 3000, Pattern(1500, 0)).Bytes(), 7,
+         "Error extracting entry #7" + beyondEnd},
+        {"file ending inside the entry table", RawArchive(100, {16, -1}, {1, 0, 0, 0, 'x'}), 0,  // stored, L = 1
+         "Error extracting entry #0" + beyondEnd},
     };
-    ExpectNothingAfterBox(ReadEntry(archive, 0), "Error extracting entry #0: Read beyond end of file");
+    for (const auto& c : cases) {
+        const EntryRead read = ReadEntry(c.archive, c.entry);
+        EXPECT_TRUE(read.data.empty()) << c.what;
+        EXPECT_EQ(read.size, 0u) << c.what;
+        EXPECT_EQ(read.boxes, Texts{c.box}) << c.what;
+    }
 }
 
 TEST(WarEntryReader, NegativePositionOtherThanAbsentShowsABoxInsteadOfReading)
 {
-    const Bytes archive = {
-        25, 0, 0, 0,             // signature
-        1, 0,                    // one entry
-        0xE8, 0x03,              // tag 1000
-        0xFE, 0xFF, 0xFF, 0xFF,  // entry 0 at -2
-        1, 0, 0, 0, 'x',
-    };
-    const EntryRead read = ReadEntry(archive, 0);
+    const EntryRead read = ReadEntry(RawArchive(1, {-2}, {1, 0, 0, 0, 'x'}), 0);
     EXPECT_TRUE(read.data.empty());
     EXPECT_EQ(read.size, 0u);
     ASSERT_EQ(read.boxes.size(), 1u);
     EXPECT_EQ(read.boxes[0].rfind("Error extracting entry #0: ", 0), 0u) << read.boxes[0];
-}
-
-TEST(WarEntryReader, ExpandsACompressedEntryToItsLength)
-{
-    const EraTables era = MakeTestEra(9, 40);
-    const Bytes archive = ArchiveWriter().Entry(2, era.MMT, true).Entry(3, era.TMI, true).Bytes();
-    const EntryRead read = ReadEntry(archive, 2);
-    EXPECT_EQ(read.data, era.MMT);
-    EXPECT_EQ(read.size, era.MMT.size());
-    EXPECT_TRUE(read.boxes.empty());
 }
 
 }  // namespace

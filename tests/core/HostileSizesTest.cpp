@@ -34,51 +34,46 @@ std::string LoadFailure(const std::string& path)
 
 ScenarioWriter HeadChunks(uint16_t side)
 {
-    ScenarioWriter writer;
-    writer.Chunk(chunk_tag::Era, EraChunkData(0)).Chunk(chunk_tag::Dim, DimChunkData(side, side));
-    return writer;
+    return ScenarioWriter().Chunk(chunk_tag::Era, EraChunkData(0)).Chunk(chunk_tag::Dim, DimChunkData(side, side));
 }
 
 TEST(HostileSizes, ScenarioChunksStatingGigabytesFailWithoutAskingForThem)
 {
     TempDir dir;
     const std::vector<uint8_t> tiles32 = TileMapChunkData(std::vector<TileCode>(32 * 32, 1));
-
-    ScenarioWriter udta = HeadChunks(32);
-    udta.ChunkWithStatedLength(chunk_tag::UnitTypeData, 0x7FFFFFFF, UnitDataChunkData());
-
-    ScenarioWriter units = HeadChunks(32);
-    units.Chunk(chunk_tag::UnitTypeData, UnitDataChunkData())
-        .Chunk(chunk_tag::TileMap, tiles32)
-        .ChunkWithStatedLength(chunk_tag::Units, 0x7FFFFFF8, UnitsChunkData({{1, 1, 0, 0, 0}}));
-
-    // 2 x 32767 x 32767 = 2147352578 bytes: the exact length, but not there.
-    ScenarioWriter tileMap = HeadChunks(32767);
-    tileMap.Chunk(chunk_tag::UnitTypeData, UnitDataChunkData())
-        .ChunkWithStatedLength(chunk_tag::TileMap, 2147352578, {0, 0, 0, 0});
-
-    // Side 65535 needs an 8 GB MTXM, which no 32-bit length can state.
-    ScenarioWriter widest = HeadChunks(65535);
-    widest.Chunk(chunk_tag::UnitTypeData, UnitDataChunkData())
-        .ChunkWithStatedLength(chunk_tag::TileMap, 0x7FFFFFFE, {0, 0, 0, 0});
-
     const struct {
         const char* name;
-        const ScenarioWriter& writer;
+        ScenarioWriter writer;
         const char* message;
     } cases[] = {
-        {"udta_stating_2_gb.pud", udta, "Read beyond end of file"},
-        {"unit_stating_2_gb.pud", units, "Read beyond end of file"},
-        {"mtxm_of_side_32767_holding_4_bytes.pud", tileMap, "Read beyond end of file"},
-        {"side_65535.pud", widest, "Invalid PUD (missing or invalid MTXM chunk)."},
+        {"udta_stating_2_gb.pud",
+         HeadChunks(32).ChunkWithStatedLength(chunk_tag::UnitTypeData, 0x7FFFFFFF, UnitDataChunkData()),
+         "Read beyond end of file"},
+        {"unit_stating_2_gb.pud",
+         HeadChunks(32)
+             .Chunk(chunk_tag::UnitTypeData, UnitDataChunkData())
+             .Chunk(chunk_tag::TileMap, tiles32)
+             .ChunkWithStatedLength(chunk_tag::Units, 0x7FFFFFF8, UnitsChunkData({{1, 1, 0, 0, 0}})),
+         "Read beyond end of file"},
+        // 2 x 32767 x 32767 = 2147352578 bytes: the exact length, but not there.
+        {"mtxm_of_side_32767_holding_4_bytes.pud",
+         HeadChunks(32767)
+             .Chunk(chunk_tag::UnitTypeData, UnitDataChunkData())
+             .ChunkWithStatedLength(chunk_tag::TileMap, 2147352578, {0, 0, 0, 0}),
+         "Read beyond end of file"},
+        // Side 65535 needs an 8 GB MTXM, which no 32-bit length can state.
+        {"side_65535.pud",
+         HeadChunks(65535)
+             .Chunk(chunk_tag::UnitTypeData, UnitDataChunkData())
+             .ChunkWithStatedLength(chunk_tag::TileMap, 0x7FFFFFFE, {0, 0, 0, 0}),
+         "Invalid PUD (missing or invalid MTXM chunk)."},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
         const std::string path = dir.File(c.name);
         c.writer.WriteTo(path);
         AllocationProbe probe;
-        EXPECT_EQ(LoadFailure(path), c.message);
-        EXPECT_LT(probe.LargestRequest(), Megabyte);
+        EXPECT_EQ(LoadFailure(path), c.message) << c.name;
+        EXPECT_LT(probe.LargestRequest(), Megabyte) << c.name;
     }
 }
 
@@ -87,36 +82,33 @@ TEST(HostileSizes, ArchiveEntriesStating16MegabytesAskOnlyForWhatTheyCanHold)
     TempDir dir;
     const EraTables tables = MakeTestEra(4);
     constexpr uint32_t longest = 0x00FFFFFF;
-
+    // Era 0 with the MMT, entry 4, as given.
+    auto writeArchive = [&](const std::string& name, uint32_t mmtHeader, std::vector<uint8_t> mmt) {
+        ArchiveWriter archive;
+        archive.Entry(2, tables.Palette, true).Entry(3, tables.MMI, true).Entry(5, tables.TMI, true);
+        archive.RawEntry(4, mmtHeader, std::move(mmt)).WriteTo(dir.File(name));
+        return dir.File(name);
+    };
     // Stored data must lie in the file: 10 bytes cannot hold 16 MB.
-    ArchiveWriter stored;
-    stored.Entry(2, tables.Palette, true).Entry(3, tables.MMI, true).Entry(5, tables.TMI, true);
-    stored.RawEntry(4, longest, std::vector<uint8_t>(10, 1));
-    stored.WriteTo(dir.File("stored.war"));
+    const std::string stored = writeArchive("stored.war", longest, std::vector<uint8_t>(10, 1));
     {
         ErrorBoxRecorder boxes;
         AllocationProbe probe;
         TTerrainData terrain;
-        EXPECT_THROW(terrain.LoadFromMaindat(dir.File("stored.war"), 0), Exception);
+        EXPECT_THROW(terrain.LoadFromMaindat(stored, 0), Exception);
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Error extracting entry #4: Read beyond end of file"});
         EXPECT_LT(probe.LargestRequest(), Megabyte);
     }
-
     // A compressed stream of three bytes may expand to 16 MB: that much, and
     // no more, is asked for.
-    ArchiveWriter compressed;
-    compressed.Entry(2, tables.Palette, true).Entry(3, tables.MMI, true).Entry(5, tables.TMI, true);
-    compressed.RawEntry(4, 0x20000000 | longest, {0xFF, 9, 8});
-    compressed.WriteTo(dir.File("compressed.war"));
-    {
-        AllocationProbe probe;
-        TTerrainData terrain;
-        terrain.LoadFromMaindat(dir.File("compressed.war"), 0);
-        EXPECT_EQ(terrain.MMTSize, longest);
-        EXPECT_EQ(terrain.MMT[0], 9);
-        EXPECT_EQ(terrain.MMT[1], 8);
-        EXPECT_EQ(probe.LargestRequest(), std::size_t{longest});
-    }
+    const std::string compressed = writeArchive("compressed.war", 0x20000000 | longest, {0xFF, 9, 8});
+    AllocationProbe probe;
+    TTerrainData terrain;
+    terrain.LoadFromMaindat(compressed, 0);
+    EXPECT_EQ(terrain.MMTSize, longest);
+    EXPECT_EQ(terrain.MMT[0], 9);
+    EXPECT_EQ(terrain.MMT[1], 8);
+    EXPECT_EQ(probe.LargestRequest(), std::size_t{longest});
 }
 
 // Every unit is 65535 tiles square and starts at tile column 1, on rows
@@ -135,9 +127,7 @@ TEST(HostileSizes, AHundredThousandHugeUnitsPaintEachPixelOnce)
     for (int k = 0; k < unitCount; ++k)
         content.Units.push_back({1, static_cast<uint16_t>(k % 32), 1, static_cast<uint8_t>(k % 8), 0});
     WriteScenario(content).WriteTo(dir.File("crowded.pud"));
-    ArchiveWriter archive;
-    archive.Era(0, MakeTestEra(2));
-    archive.WriteTo(dir.File("MAINDAT.WAR"));
+    ArchiveWriter().Era(0, MakeTestEra(2)).WriteTo(dir.File("MAINDAT.WAR"));
 
     TPUDData scenario;
     scenario.LoadFromFile(dir.File("crowded.pud"));
@@ -166,46 +156,32 @@ TEST(HostileSizes, AHundredThousandHugeUnitsPaintEachPixelOnce)
     }
 }
 
-class LargestImages : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ArchiveWriter archive;
-        archive.Era(0, MakeTestEra(1));
-        archive.WriteTo(dir.File("MAINDAT.WAR"));
-        settings.MainDat = dir.File("MAINDAT.WAR");
-        WriteScenario(ScenarioContent{}).WriteTo(dir.File("map.pud"));
-    }
-
-    bool Make(int32_t side)
-    {
-        settings.ImageSizes[0] = side;
-        return MakeMinimap(dir.File("map.pud"), dir.File("map.bmp"), settings, DefaultMinimapBackend());
-    }
-
+// Side 65533 is refused before any raster is asked for. The raster of side
+// 65532 (4294443024 bytes) overflows 32-bit signed arithmetic; it is asked
+// for in one block, refused here so that no 4 GB are touched.
+TEST(HostileSizes, TheLargestImageAsksForItsWholeRasterInOneBlockAndALargerOneIsRefused)
+{
     TempDir dir;
     TMinimapSettings settings;
-};
-
-TEST_F(LargestImages, Side65533IsRefusedBeforeAnyRasterIsAskedFor)
-{
+    settings.MainDat = dir.File("MAINDAT.WAR");
+    ArchiveWriter().Era(0, MakeTestEra(1)).WriteTo(settings.MainDat);
+    WriteScenario(ScenarioContent{}).WriteTo(dir.File("map.pud"));
+    auto make = [&](int32_t side) {
+        settings.ImageSizes[0] = side;
+        return MakeMinimap(dir.File("map.pud"), dir.File("map.bmp"), settings, DefaultMinimapBackend());
+    };
     ErrorBoxRecorder boxes;
-    AllocationProbe probe;
-    EXPECT_FALSE(Make(65533));
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Error: Invalid image size (65533)."});
-    EXPECT_LT(probe.LargestRequest(), Megabyte);
-    EXPECT_FALSE(FileExists(dir.File("map.bmp")));
-}
-
-// The raster of side 65532 (4294443024 bytes) overflows 32-bit signed
-// arithmetic; the request is refused here so that no 4 GB are touched.
-TEST_F(LargestImages, Side65532AsksForItsWholeRasterInOneBlock)
-{
-    ErrorBoxRecorder boxes;
-    AllocationProbe probe(/*ceiling=*/Megabyte * 64);
-    EXPECT_FALSE(Make(65532));
-    EXPECT_EQ(probe.LargestRequest(), std::size_t{65532} * 65532);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Error: Out of memory"});
+    {
+        AllocationProbe probe;
+        EXPECT_FALSE(make(65533));
+        EXPECT_LT(probe.LargestRequest(), Megabyte);
+    }
+    {
+        AllocationProbe probe(/*ceiling=*/Megabyte * 64);
+        EXPECT_FALSE(make(65532));
+        EXPECT_EQ(probe.LargestRequest(), std::size_t{65532} * 65532);
+    }
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Error: Invalid image size (65533).", "Error: Out of memory"}));
     EXPECT_FALSE(FileExists(dir.File("map.bmp")));
 }
 

@@ -10,20 +10,19 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr uint8_t Guard = 0xCC;
-
 // Expands stream, stored as a file of its own, to length bytes, and checks
 // that nothing past length was written.
 Bytes Expand(const Bytes& stream, uint32_t length)
 {
+    constexpr uint8_t guard = 0xCC;
     test::TempDir dir;
     const std::string path = dir.File("stream.lz");
     test::WriteFileBytes(path, stream);
     InputFile file(path);
-    Bytes buffer(length + 32, Guard);
+    Bytes buffer(length + 32, guard);
     ExpandWarEntry(file, buffer.data(), length);
     for (std::size_t k = length; k < buffer.size(); ++k)
-        EXPECT_EQ(buffer[k], Guard) << "byte " << k << " lies past the length";
+        EXPECT_EQ(buffer[k], guard) << "byte " << k << " lies past the length";
     buffer.resize(length);
     return buffer;
 }
@@ -91,24 +90,37 @@ Bytes ExpandByWindowModel(const Bytes& stream, uint32_t length)
 
 Bytes RoundTrip(const Bytes& data) { return Expand(CompressWarData(data), static_cast<uint32_t>(data.size())); }
 
-TEST(LzExpansion, FirstFlagByteOfAllOnesGivesEightLiterals)
+// References are 12-bit absolute window positions P and counts K + 3.
+TEST(LzExpansion, ShortStreamsExpandByTheirFlagsLiteralsAndReferences)
 {
-    const Bytes stream = {
-        0xFF,                                    // flag: eight literals
-        'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h',  // the literals
-        0x01,                                    // flag: one literal
-        'i',
+    const struct {
+        const char* what;
+        Bytes stream;
+        std::string expected;
+    } cases[] = {
+        {"flag bits lowest first, 1 for a literal",
+         {
+             0xFF, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h',  // flag: eight literals
+             0xFD, 'i', 0x00, 0x00, 'j',                    // literal, reference P = 0, K = 3, literal
+         },
+         "abcdefghiabcj"},
+        {"a reference at the start copies the zeros of the window",
+         {0x00, 0x34, 0xF2},  // flag: reference first; P = 0x234, K = 15 + 3
+         std::string(18, '\0')},
+        {"a reference just behind the write position repeats that byte",
+         {0x07, 'x', 'y', 'z', 0x02, 0xF0},  // flag: three literals, then P = 2, K = 18
+         "xy" + std::string(19, 'z')},
+        {"the length reached inside a reference ends the stream",
+         {0x03, 'a', 'b', 0x00, 0x70, 0xFF, 0xFF},  // two literals, P = 0, K = 10 cut after 3, an untaken reference
+         "ababa"},
+        {"a stream cut short by the end of the file goes on with zero bytes",
+         {0x07, 'a', 'b', 'c'},  // three literals, then references (and flags) of zero bytes: P = 0, K = 3
+         "abcabcabcabcabcabcab"},
     };
-    EXPECT_EQ(Expand(stream, 9), (Bytes{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i'}));
-}
-
-TEST(LzExpansion, ReferenceAtTheStartOfAStreamGivesZeros)
-{
-    const Bytes stream = {
-        0x00,        // flag: a reference first
-        0x34, 0xF2,  // P = 0x234, K = 15 + 3
-    };
-    EXPECT_EQ(Expand(stream, 18), Bytes(18, 0));
+    for (const auto& c : cases) {
+        const Bytes expected(c.expected.begin(), c.expected.end());
+        EXPECT_EQ(Expand(c.stream, static_cast<uint32_t>(expected.size())), expected) << c.what;
+    }
 }
 
 TEST(LzExpansion, ReferenceWrapsFromTheEndOfTheWindowToItsStart)
@@ -127,49 +139,6 @@ TEST(LzExpansion, ReferenceWrapsFromTheEndOfTheWindowToItsStart)
     for (std::size_t source : {4094, 4095, 4096, 4097, 4098})  // window positions 4094, 4095, 0, 1, 2
         expected.push_back(literals[source]);
     EXPECT_EQ(Expand(stream, 4111), expected);
-}
-
-TEST(LzExpansion, ReferenceJustBehindTheWritePositionRepeatsThatByte18Times)
-{
-    const Bytes stream = {
-        0x07,          // flag: three literals, then a reference
-        'x', 'y', 'z',
-        0x02, 0xF0,    // P = 2 (one less than the write position), K = 18
-    };
-    Bytes expected = {'x', 'y'};
-    expected.insert(expected.end(), 19, 'z');
-    EXPECT_EQ(Expand(stream, 21), expected);
-}
-
-TEST(LzExpansion, OutputsOfWholeWindowsAndOneByteMoreAreExact)
-{
-    for (uint32_t length : {4095u, 4096u, 4097u, 8192u, 8193u}) {
-        const Bytes data = Pattern(length);
-        EXPECT_EQ(Expand(LiteralStream(data), length), data) << length << " bytes";
-    }
-}
-
-TEST(LzExpansion, LengthReachedInsideAReferenceIgnoresTheRestOfTheStream)
-{
-    const Bytes stream = {
-        0x03,          // flag: literal, literal, then references
-        'a', 'b',
-        0x00, 0x70,    // P = 0, K = 7 + 3, cut off after three bytes
-        0xFF, 0xFF,    // a reference that must not be taken
-    };
-    EXPECT_EQ(Expand(stream, 5), (Bytes{'a', 'b', 'a', 'b', 'a'}));
-}
-
-TEST(LzExpansion, StreamCutShortByTheEndOfTheFileGoesOnWithZeroBytes)
-{
-    const Bytes stream = {
-        0x07,            // flag: three literals, then five references
-        'a', 'b', 'c',   // the file ends here
-    };
-    // Missing bytes read as zero: references to P = 0, K = 3, then a zero
-    // flag byte and more of them, each copying window positions 0 to 2.
-    const std::string expected = "abcabcabcabcabcabcab";
-    EXPECT_EQ(Expand(stream, 20), Bytes(expected.begin(), expected.end()));
 }
 
 TEST(LzExpansion, StreamCutShortInItsSecondBlockNeverReusesTheFirstBlock)
@@ -206,25 +175,16 @@ TEST(LzCompression, RoundTripsRandomDataOfSizesAroundTheWindow)
     }
 }
 
-TEST(LzCompression, RoundTripsLongRunsAndAllZeroData)
+TEST(LzCompression, TakesRunsAndLeadingZerosAsReferences)
 {
     Bytes runs(5000, 0x41);
     runs.insert(runs.end(), 3000, 0x00);
     runs.insert(runs.end(), 7000, 0xFE);
     EXPECT_EQ(RoundTrip(runs), runs);
+    EXPECT_LT(CompressWarData(runs).size(), runs.size() / 8);
 
-    const Bytes zeros(20000, 0);
-    const Bytes compressed = CompressWarData(zeros);
-    EXPECT_LT(compressed.size(), zeros.size() / 8);
-    EXPECT_EQ(Expand(compressed, 20000), zeros);
-}
-
-TEST(LzCompression, TakesLeadingZerosFromTheInitialWindow)
-{
-    const Bytes zeros(18, 0);
-    const Bytes compressed = CompressWarData(zeros);
-    EXPECT_EQ(compressed.size(), 3u) << "one flag byte and one reference";
-    EXPECT_EQ(Expand(compressed, 18), zeros);
+    EXPECT_EQ(CompressWarData(Bytes(18, 0)).size(), 3u) << "one flag byte and one reference to the initial window";
+    EXPECT_EQ(RoundTrip(Bytes(18, 0)), Bytes(18, 0));
 }
 
 TEST(LzCompression, RoundTripsDataThatRepeatsAtAndBeyondTheWindowSize)
@@ -233,20 +193,10 @@ TEST(LzCompression, RoundTripsDataThatRepeatsAtAndBeyondTheWindowSize)
     const Bytes second = RandomBytes(5000, 8);
     Bytes data = first;
     data.insert(data.end(), first.begin(), first.end());  // 4096 back: still in reach
+    EXPECT_LT(CompressWarData(data).size(), 4096u * 9 / 8 + 600) << "the repeat is taken as references";
     data.insert(data.end(), second.begin(), second.end());
     data.insert(data.end(), first.begin(), first.end());  // 9096 back: out of reach
     EXPECT_EQ(RoundTrip(data), data);
-
-    Bytes repeatedOnce = first;
-    repeatedOnce.insert(repeatedOnce.end(), first.begin(), first.end());
-    EXPECT_LT(CompressWarData(repeatedOnce).size(), 4096u * 9 / 8 + 600) << "the repeat is taken as references";
-}
-
-TEST(LzCompression, RoundTripsTheTablesOfATestEra)
-{
-    const EraTables era = MakeTestEra(77, 100);
-    for (const Bytes* table : {&era.Palette, &era.MMI, &era.MMT, &era.TMI})
-        EXPECT_EQ(RoundTrip(*table), *table);
 }
 
 }  // namespace
