@@ -3,11 +3,7 @@
 #include "ArchiveWriter.h"
 #include "ScenarioWriter.h"
 
-#include <QFile>
-
 namespace tessel::test {
-
-PrivateCacheFolder::PrivateCacheFolder() { qputenv("XDG_CACHE_HOME", folder_.path().toLocal8Bit()); }
 
 void WriteFourEraArchive(const QString& path)
 {
@@ -23,23 +19,6 @@ void WriteScenarioFile(const QString& path, uint16_t era, uint16_t side)
     content.Era = era;
     content.Side = side;
     WriteScenario(content).WriteTo(path.toStdString());
-}
-
-void WriteBrokenScenarioFile(const QString& path)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write("this is not a scenario");
-}
-
-BoxAnswerer::Answer AnswerConfirmWith(const QString& confirmText)
-{
-    return [confirmText](QMessageBox& box) {
-        if (box.windowTitle() == QStringLiteral("Confirm"))
-            PressButton(box, confirmText);
-        else
-            PressKey(box, Qt::Key_Return);
-    };
 }
 
 }  // namespace tessel::test

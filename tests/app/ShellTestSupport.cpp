@@ -1,32 +1,13 @@
 #include "ShellTestSupport.h"
 
 #include <QAbstractButton>
+#include <QFile>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include <algorithm>
 
 namespace tessel::test {
-
-PrivateConfigFolder::PrivateConfigFolder() { qputenv("XDG_CONFIG_HOME", folder_.path().toLocal8Bit()); }
-
-BoxSeen ReadBox(const QMessageBox& box)
-{
-    BoxSeen seen;
-    seen.caption = box.windowTitle();
-    seen.icon = box.icon();
-    seen.text = box.text();
-    QList<QAbstractButton*> buttons = box.buttons();
-    std::sort(buttons.begin(), buttons.end(), [](const QAbstractButton* left, const QAbstractButton* right) {
-        return left->mapToGlobal(QPoint(0, 0)).x() < right->mapToGlobal(QPoint(0, 0)).x();
-    });
-    for (const QAbstractButton* button : buttons)
-        seen.buttons.append(button->text());
-    if (box.defaultButton())
-        seen.defaultButton = box.defaultButton()->text();
-    if (box.escapeButton())
-        seen.escapeButton = box.escapeButton()->text();
-    return seen;
-}
 
 void PressButton(QMessageBox& box, const QString& buttonText)
 {
@@ -38,20 +19,13 @@ void PressButton(QMessageBox& box, const QString& buttonText)
     QFAIL(qPrintable(QStringLiteral("the box has no button ") + buttonText));
 }
 
-void PressKey(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers)
-{
-    QTest::keyClick(&widget, key, modifiers);
-}
-
 BoxAnswerer::BoxAnswerer(Answer answer) : answer_(std::move(answer))
 {
     if (!answer_)
-        answer_ = [](QMessageBox& box) { PressKey(box, Qt::Key_Return); };
+        answer_ = [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); };
     QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
     timer_.start(5);
 }
-
-BoxAnswerer::~BoxAnswerer() { timer_.stop(); }
 
 QStringList BoxAnswerer::Texts() const
 {
@@ -67,7 +41,21 @@ void BoxAnswerer::Poll()
     if (!box || box == answered_ || !box->isVisible())
         return;
     answered_ = box;
-    seen_.push_back(ReadBox(*box));
+    BoxSeen& seen = seen_.emplace_back();
+    seen.caption = box->windowTitle();
+    seen.icon = box->icon();
+    seen.text = box->text();
+    seen.format = box->textFormat();
+    QList<QAbstractButton*> buttons = box->buttons();
+    std::sort(buttons.begin(), buttons.end(), [](const QAbstractButton* left, const QAbstractButton* right) {
+        return left->mapToGlobal(QPoint(0, 0)).x() < right->mapToGlobal(QPoint(0, 0)).x();
+    });
+    for (const QAbstractButton* button : buttons)
+        seen.buttons.append(button->text());
+    if (box->defaultButton())
+        seen.defaultButton = box->defaultButton()->text();
+    if (box->escapeButton())
+        seen.escapeButton = box->escapeButton()->text();
     answer_(*box);
 }
 
@@ -76,6 +64,59 @@ bool ShowActive(QWidget& window)
     window.show();
     window.activateWindow();
     return QTest::qWaitForWindowActive(&window);
+}
+
+QFileDialog* ChooseInFileDialog(const QString& file, const std::function<void()>& open)
+{
+    QPointer<QFileDialog> seen;
+    WhenModalOpens<QFileDialog> chooser([&seen, &file](QFileDialog& dialog) {
+        seen = &dialog;
+        dialog.selectFile(file);
+        QMetaObject::invokeMethod(&dialog, "accept", Qt::DirectConnection);
+    });
+    open();
+    return seen;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(), qPrintable(path));
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Click(const QWidget& window, const char* name)
+{
+    auto* button = window.findChild<QAbstractButton*>(QLatin1String(name));
+    QVERIFY2(button, name);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void DoubleClick(QListWidget& list, const QListWidgetItem* item)
+{
+    list.scrollToItem(item);
+    const QPoint centre = list.visualItemRect(item).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+    QMouseEvent second(QEvent::MouseButtonDblClick, QPointF(centre), list.viewport()->mapToGlobal(QPointF(centre)),
+                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &second);
+}
+
+QString FocusName() { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); }
+
+QStringList TabWalk(int steps)
+{
+    QStringList visited;
+    for (int step = 0; step < steps; ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.append(FocusName());
+    }
+    return visited;
 }
 
 }  // namespace tessel::test

@@ -1,11 +1,14 @@
-// Helpers of the shell tests: a private settings folder, a main() that runs
-// a Qt Test object inside the real application object, and scripted answers
-// to the modal boxes and dialogs that the code under test opens.
+// Helpers of the shell tests: private settings and cache folders, a main()
+// that runs a Qt Test object inside the real application object, scripted
+// answers to the modal boxes and dialogs, and a user's clicks and keys.
 #pragma once
 
 #include "TesselApplication.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
@@ -18,15 +21,18 @@
 
 namespace tessel::test {
 
-// Points XDG_CONFIG_HOME at a fresh folder for the whole test program, so
-// that no real settings file is read or written.
-class PrivateConfigFolder {
+// Points an XDG folder variable at a fresh folder for the whole test
+// program, so that nothing of the user's is read or written.
+class PrivateFolder {
 public:
-    PrivateConfigFolder();
-    const QTemporaryDir& Folder() const { return folder_; }
+    explicit PrivateFolder(const char* variable) { qputenv(variable, folder_.path().toLocal8Bit()); }
 
 private:
     QTemporaryDir folder_;
+};
+
+struct PrivateConfigFolder : PrivateFolder {
+    PrivateConfigFolder() : PrivateFolder("XDG_CONFIG_HOME") {}
 };
 
 // What a user sees of a message box.
@@ -34,27 +40,20 @@ struct BoxSeen {
     QString caption;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString text;
+    Qt::TextFormat format = Qt::AutoText;
     QStringList buttons;  // left to right
     QString defaultButton;
     QString escapeButton;
 };
 
-BoxSeen ReadBox(const QMessageBox& box);
-
-// Ways to answer a box.
 void PressButton(QMessageBox& box, const QString& buttonText);
-void PressKey(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 // Answers every message box that opens while it lives, from inside the
-// box's own event loop, and records what each showed.
+// box's own event loop (by default with Enter), and records what each showed.
 class BoxAnswerer {
 public:
     using Answer = std::function<void(QMessageBox&)>;
-    // By default a box is answered with Enter.
     explicit BoxAnswerer(Answer answer = {});
-    ~BoxAnswerer();
-    BoxAnswerer(const BoxAnswerer&) = delete;
-    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
     const std::vector<BoxSeen>& Seen() const { return seen_; }
     QStringList Texts() const;
@@ -68,9 +67,8 @@ private:
     std::vector<BoxSeen> seen_;
 };
 
-// Runs handler on the next modal widget of type Widget that opens. Answers
-// after a generous wait so that a box that never opens cannot hang the run;
-// WasRun() tells whether it came.
+// Runs handler on the next modal widget of type Widget that opens; WasRun()
+// tells whether it came.
 template <typename Widget>
 class WhenModalOpens {
 public:
@@ -96,15 +94,33 @@ private:
 // Shows a window and waits until it has the keyboard focus.
 bool ShowActive(QWidget& window);
 
+// Chooses file in the file dialog that open() opens; returns the dialog,
+// which stays for a look at how it was set up, or null when none opened.
+QFileDialog* ChooseInFileDialog(const QString& file, const std::function<void()>& open);
+
+inline QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+void WriteFile(const QString& path, const QByteArray& bytes = {});
+QByteArray ReadFile(const QString& path);
+
+// Clicks the button called name inside window.
+void Click(const QWidget& window, const char* name);
+// Double-clicks item; QTest's own double click makes no double-click event
+// for item views.
+void DoubleClick(QListWidget& list, const QListWidgetItem* item);
+QString FocusName();
+// The names of the controls that steps presses of Tab visit.
+QStringList TabWalk(int steps);
+
 }  // namespace tessel::test
 
-// main() of a shell test program: the real application object, a private
-// settings folder, then the test object's slots.
-#define TESSEL_SHELL_TEST_MAIN(TestObject)                    \
-    int main(int argc, char** argv)                           \
-    {                                                         \
-        tessel::test::PrivateConfigFolder configFolder;       \
-        tessel::TTesselApplication application(argc, argv);   \
-        TestObject test;                                      \
-        return QTest::qExec(&test, argc, argv);               \
+// main() of a shell test program: private settings and cache folders, the
+// real application object, then the test object's slots.
+#define TESSEL_SHELL_TEST_MAIN(TestObject)                           \
+    int main(int argc, char** argv)                                  \
+    {                                                                \
+        tessel::test::PrivateConfigFolder configFolder;              \
+        tessel::test::PrivateFolder cacheFolder("XDG_CACHE_HOME");   \
+        tessel::TTesselApplication application(argc, argv);          \
+        TestObject test;                                             \
+        return QTest::qExec(&test, argc, argv);                      \
     }

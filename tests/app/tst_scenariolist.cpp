@@ -1,64 +1,67 @@
 // The rules of the scenario list and the batch run, without any window.
+#include "ShellTestSupport.h"
+
 #include "BatchRun.h"
 #include "Exceptions.h"
 #include "ScenarioList.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <string>
 #include <vector>
 
 using namespace tessel;
+using namespace tessel::test;
 
 namespace {
 
-// A list of paths with a record of every call the run makes.
-class RecordingList : public BatchList {
-public:
-    explicit RecordingList(std::vector<std::string> entries) : entries_(std::move(entries)) {}
+using Calls = std::vector<std::string>;
 
-    int Count() const override { return static_cast<int>(entries_.size()); }
-    std::string Entry(int index) const override { return entries_.at(static_cast<std::size_t>(index)); }
+// Scenario "/m/x.pud" for each letter x of names.
+Calls Paths(const QString& names)
+{
+    Calls paths;
+    for (QChar name : names)
+        paths.push_back("/m/" + QString(name).toStdString() + ".pud");
+    return paths;
+}
+
+// A list of paths that records every call the run makes; minimaps fail for
+// the scenarios named in failing, the questions get the answers in turn
+// ('Y' for yes), then no.
+class ScriptedList : public BatchList {
+public:
+    explicit ScriptedList(const QString& entries, const QString& failing = {}, const QString& answers = {})
+        : entries(Paths(entries)), failing_(Paths(failing)), answers_(answers)
+    {
+    }
+
+    int Count() const override { return static_cast<int>(entries.size()); }
+    std::string Entry(int index) const override { return entries.at(static_cast<std::size_t>(index)); }
     void DeleteAndRepaint(int index) override
     {
         calls.push_back("delete " + Entry(index));
-        entries_.erase(entries_.begin() + index);
+        entries.erase(entries.begin() + index);
     }
 
-    const std::vector<std::string>& Entries() const { return entries_; }
-    std::vector<std::string> calls;
+    BatchActions Actions()
+    {
+        return {[this](const std::string& scenario, const std::string& output) {
+                    calls.push_back("make " + scenario + " -> " + output);
+                    return std::find(failing_.begin(), failing_.end(), scenario) == failing_.end();
+                },
+                [this](const std::string& question) {
+                    calls.push_back("ask " + question);
+                    return asked_ < answers_.size() && answers_[asked_++] == u'Y';
+                }};
+    }
+
+    Calls entries;
+    Calls calls;
 
 private:
-    std::vector<std::string> entries_;
+    Calls failing_;
+    QString answers_;
+    qsizetype asked_ = 0;
 };
-
-// Minimaps that fail for the scenarios named in failing; every attempt and
-// question goes into list.calls; questions are answered from answers.
-BatchActions ScriptedActions(RecordingList& list, std::vector<std::string> failing, std::vector<bool> answers)
-{
-    auto remaining = std::make_shared<std::vector<bool>>(std::move(answers));
-    return {[&list, failing](const std::string& scenario, const std::string& output) {
-                list.calls.push_back("make " + scenario + " -> " + output);
-                return std::find(failing.begin(), failing.end(), scenario) == failing.end();
-            },
-            [&list, remaining](const std::string& question) {
-                list.calls.push_back("ask " + question);
-                if (remaining->empty())
-                    return false;
-                const bool answer = remaining->front();
-                remaining->erase(remaining->begin());
-                return answer;
-            }};
-}
-
-void Touch(const QString& path)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-}
 
 }  // namespace
 
@@ -66,29 +69,32 @@ class TestScenarioListRules : public QObject {
     Q_OBJECT
 
 private slots:
-    void aPathInOtherLetterCaseIsNotAddedAndTheCopyPresentKeepsItsCase()
+    void mergingAddsEveryPathOnceWithoutRegardToLetterCaseInThatOrder_data()
     {
-        const QStringList merged = MergeScenarioPaths(
-            {"/maps/Forest.pud", "/maps/b.pud"}, {"/MAPS/forest.PUD", "/maps/c.pud", "/maps/B.pud", "/maps/C.PUD"});
-        QCOMPARE(merged, (QStringList{"/maps/b.pud", "/maps/c.pud", "/maps/Forest.pud"}));
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<QStringList>("merged");
+        QTest::newRow("the copy present keeps its case")
+            << QStringList{"/maps/Forest.pud", "/maps/b.pud"}
+            << QStringList{"/MAPS/forest.PUD", "/maps/c.pud", "/maps/B.pud", "/maps/C.PUD"}
+            << QStringList{"/maps/b.pud", "/maps/c.pud", "/maps/Forest.pud"};
+        QTest::newRow("sorted whatever the order of adding")
+            << QStringList{"/m/zeta.pud"} << QStringList{"/m/Beta.pud", "/m/alpha.pud", "/M/Gamma.pud", "/m/DELTA.pud"}
+            << QStringList{"/m/alpha.pud", "/m/Beta.pud", "/m/DELTA.pud", "/M/Gamma.pud", "/m/zeta.pud"};
+        QTest::newRow("duplicates within one choice")
+            << QStringList() << QStringList{"/a/x.pud", "/a/X.PUD", "/a/x.pud"} << QStringList{"/a/x.pud"};
+        QTest::newRow("nothing") << QStringList() << QStringList() << QStringList();
+        QTest::newRow("same file name in other folders")
+            << QStringList{"/a/MAP01.PUD"} << QStringList{"/b/MAP01.PUD"}
+            << QStringList{"/a/MAP01.PUD", "/b/MAP01.PUD"};
     }
 
-    void theMergedListIsSortedWithoutRegardToLetterCaseWhateverTheOrderOfAdding()
+    void mergingAddsEveryPathOnceWithoutRegardToLetterCaseInThatOrder()
     {
-        const QStringList merged =
-            MergeScenarioPaths({"/m/zeta.pud"}, {"/m/Beta.pud", "/m/alpha.pud", "/M/Gamma.pud", "/m/DELTA.pud"});
-        QCOMPARE(merged, (QStringList{"/m/alpha.pud", "/m/Beta.pud", "/m/DELTA.pud", "/M/Gamma.pud", "/m/zeta.pud"}));
-    }
-
-    void duplicatesWithinOneChoiceAreAddedOnce()
-    {
-        QCOMPARE(MergeScenarioPaths({}, {"/a/x.pud", "/a/X.PUD", "/a/x.pud"}), QStringList{"/a/x.pud"});
-        QCOMPARE(MergeScenarioPaths({}, {}), QStringList());
-    }
-
-    void theSameFileNameInOtherFoldersIsNoDuplicate()
-    {
-        QCOMPARE(MergeScenarioPaths({"/a/MAP01.PUD"}, {"/b/MAP01.PUD"}), (QStringList{"/a/MAP01.PUD", "/b/MAP01.PUD"}));
+        QFETCH(QStringList, existing);
+        QFETCH(QStringList, chosen);
+        QFETCH(QStringList, merged);
+        QCOMPARE(MergeScenarioPaths(existing, chosen), merged);
     }
 
     void removeNeedsASelectionAndTheOtherThreeAnyEntry()
@@ -98,34 +104,10 @@ private slots:
         QCOMPARE(ButtonStatesFor(3, 2), (ListButtonStates{true, true, true, true}));
     }
 
-    void theOutputPathIsTheDirectoryThenTheFileNameWithBmp_data()
-    {
-        QTest::addColumn<QString>("directory");
-        QTest::addColumn<QString>("scenario");
-        QTest::addColumn<QString>("output");
-        QTest::newRow("upper-case extension") << "/out"
-                                              << "/maps/MAP01.PUD"
-                                              << "/out/MAP01.bmp";
-        QTest::newRow("two full stops") << "/out"
-                                        << "/maps/v1.2.final.pud"
-                                        << "/out/v1.2.final.bmp";
-        QTest::newRow("no extension") << "/out"
-                                      << "/maps/island"
-                                      << "/out/island.bmp";
-        QTest::newRow("full stop in a folder only") << "/out"
-                                                    << "/maps.old/island"
-                                                    << "/out/island.bmp";
-        QTest::newRow("root directory") << "/"
-                                        << "/maps/a.pud"
-                                        << "/a.bmp";
-    }
-
     void theOutputPathIsTheDirectoryThenTheFileNameWithBmp()
     {
-        QFETCH(QString, directory);
-        QFETCH(QString, scenario);
-        QFETCH(QString, output);
-        QCOMPARE(QString::fromStdString(BatchOutputPath(directory.toStdString(), scenario.toStdString())), output);
+        QCOMPARE(BatchOutputPath("/out", "/maps.old/v1.2.MAP01.PUD"), std::string("/out/v1.2.MAP01.bmp"));
+        QCOMPARE(BatchOutputPath("/", "/maps/a.pud"), std::string("/a.bmp"));
     }
 
     void theQuestionNamesTheFullPathOnItsFirstLine()
@@ -134,90 +116,66 @@ private slots:
                  std::string("Minimap creation failed for \"/maps/b.pud\".\rContinue with rest of list ?"));
     }
 
-    void aBatchInWhichEveryMinimapIsWrittenEmptiesTheListInOrder()
+    // Letters name scenarios; the answers are 'Y' for yes and 'N' for no.
+    void eachWrittenMinimapDeletesItsEntryAndAfterAFailureTheAnswerDecides_data()
     {
-        RecordingList list({"/m/a.pud", "/m/b.pud", "/m/c.pud"});
-        RunBatch(list, "/out", ScriptedActions(list, {}, {}));
-        QVERIFY(list.Entries().empty());
-        QCOMPARE(list.calls, (std::vector<std::string>{"make /m/a.pud -> /out/a.bmp", "delete /m/a.pud",
-                                                       "make /m/b.pud -> /out/b.bmp", "delete /m/b.pud",
-                                                       "make /m/c.pud -> /out/c.bmp", "delete /m/c.pud"}));
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<QString>("answers");
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("made");
+        QTest::newRow("all written") << "" << "" << "" << "abcd";
+        QTest::newRow("Yes goes on") << "b" << "Y" << "b" << "abcd";
+        QTest::newRow("No stops") << "b" << "N" << "bcd" << "ab";
+        QTest::newRow("every failure asks until No") << "abcd" << "YYN" << "abcd" << "abc";
     }
 
-    void yesAfterAFailureGoesOnAndLeavesTheFailedEntry()
+    void eachWrittenMinimapDeletesItsEntryAndAfterAFailureTheAnswerDecides()
     {
-        RecordingList list({"/m/a.pud", "/m/b.pud", "/m/c.pud"});
-        RunBatch(list, "/out", ScriptedActions(list, {"/m/b.pud"}, {true}));
-        QCOMPARE(list.Entries(), std::vector<std::string>{"/m/b.pud"});
-        QCOMPARE(list.calls,
-                 (std::vector<std::string>{"make /m/a.pud -> /out/a.bmp", "delete /m/a.pud",
-                                           "make /m/b.pud -> /out/b.bmp", "ask " + BatchFailureQuestion("/m/b.pud"),
-                                           "make /m/c.pud -> /out/c.bmp", "delete /m/c.pud"}));
-    }
-
-    void noAfterAFailureStopsWithTheRestInTheList()
-    {
-        RecordingList list({"/m/a.pud", "/m/b.pud", "/m/c.pud"});
-        RunBatch(list, "/out", ScriptedActions(list, {"/m/b.pud"}, {false}));
-        QCOMPARE(list.Entries(), (std::vector<std::string>{"/m/b.pud", "/m/c.pud"}));
-        QCOMPARE(list.calls.back(), "ask " + BatchFailureQuestion("/m/b.pud"));
-    }
-
-    void everyFailureAsksUntilTheAnswerIsNo()
-    {
-        RecordingList list({"/m/a.pud", "/m/b.pud", "/m/c.pud", "/m/d.pud"});
-        RunBatch(list, "/out", ScriptedActions(list, {"/m/a.pud", "/m/b.pud", "/m/c.pud", "/m/d.pud"}, {true, true}));
-        QCOMPARE(list.Entries().size(), 4u);
-        QCOMPARE(std::count_if(list.calls.begin(), list.calls.end(),
-                               [](const std::string& call) { return call.starts_with("ask"); }),
-                 3);
-        QCOMPARE(list.calls.back(), "ask " + BatchFailureQuestion("/m/c.pud"));
+        QFETCH(QString, failing);
+        QFETCH(QString, answers);
+        QFETCH(QString, left);
+        QFETCH(QString, made);
+        ScriptedList list(QStringLiteral("abcd"), failing, answers);
+        RunBatch(list, "/out", list.Actions());
+        QCOMPARE(list.entries, Paths(left));
+        Calls expected;
+        for (QChar name : made) {
+            const std::string scenario = Paths(name).front();
+            expected.push_back("make " + scenario + " -> /out/" + QString(name).toStdString() + ".bmp");
+            expected.push_back(failing.contains(name) ? "ask " + BatchFailureQuestion(scenario) : "delete " + scenario);
+        }
+        QCOMPARE(list.calls, expected);
     }
 
     void aFailureRaisedDuringTheRunPassesOnAndDeletedEntriesStayDeleted()
     {
-        RecordingList list({"/m/a.pud", "/m/b.pud", "/m/c.pud"});
-        BatchActions actions = ScriptedActions(list, {}, {});
+        ScriptedList list(QStringLiteral("abc"));
+        BatchActions actions = list.Actions();
         actions.MakeMinimap = [](const std::string& scenario, const std::string&) {
             if (scenario == "/m/b.pud")
                 throw Exception("Unable to show the list");
             return true;
         };
         QVERIFY_THROWS_EXCEPTION(Exception, RunBatch(list, "/out", actions));
-        QCOMPARE(list.Entries(), (std::vector<std::string>{"/m/b.pud", "/m/c.pud"}));
+        QCOMPARE(list.entries, Paths(QStringLiteral("bc")));
     }
 
-    void droppedFoldersGiveTheirScenariosOfAnyLetterCaseRecursively()
+    void droppedFoldersGiveTheirScenariosOfAnyLetterCaseRecursivelyAndNothingElse()
     {
         QTemporaryDir root;
-        QDir folder(root.path());
-        QVERIFY(folder.mkpath(QStringLiteral("Maps/Campaign/Orc")));
-        QVERIFY(folder.mkpath(QStringLiteral("Loose")));
-        Touch(folder.filePath(QStringLiteral("Maps/b.pud")));
-        Touch(folder.filePath(QStringLiteral("Maps/A.PUD")));
-        Touch(folder.filePath(QStringLiteral("Maps/readme.txt")));
-        Touch(folder.filePath(QStringLiteral("Maps/pud")));
-        Touch(folder.filePath(QStringLiteral("Maps/Campaign/Orc/ORC01.Pud")));
-        Touch(folder.filePath(QStringLiteral("Loose/single.pud")));
-        Touch(folder.filePath(QStringLiteral("Loose/notes.txt")));
+        const auto path = [&root](const char* name) { return root.filePath(QLatin1String(name)); };
+        for (const char* folder : {"Maps/Campaign/Orc", "Loose", "Empty"})
+            QVERIFY(QDir().mkpath(path(folder)));
+        for (const char* file : {"Maps/b.pud", "Maps/A.PUD", "Maps/readme.txt", "Maps/pud", "Loose/single.pud",
+                                 "Loose/notes.txt", "Empty/picture.bmp", "Maps/Campaign/Orc/ORC01.Pud"})
+            WriteFile(path(file));
 
-        const QStringList files = ScenarioFilesFromDroppedPaths(
-            {folder.filePath(QStringLiteral("Loose/single.pud")), folder.filePath(QStringLiteral("Loose/notes.txt")),
-             folder.filePath(QStringLiteral("Maps")), folder.filePath(QStringLiteral("missing.pud"))});
-        const auto native = [&folder](const char* path) {
-            return QDir::toNativeSeparators(folder.filePath(QLatin1String(path)));
-        };
-        QCOMPARE(files, (QStringList{native("Loose/single.pud"), native("Maps/A.PUD"), native("Maps/b.pud"),
-                                     native("Maps/Campaign/Orc/ORC01.Pud")}));
-    }
-
-    void aDropWithoutScenariosGivesNothing()
-    {
-        QTemporaryDir root;
-        Touch(QDir(root.path()).filePath(QStringLiteral("picture.bmp")));
-        QCOMPARE(
-            ScenarioFilesFromDroppedPaths({root.path(), QDir(root.path()).filePath(QStringLiteral("picture.bmp"))}),
-            QStringList());
+        const QStringList dropped{path("Loose/single.pud"), path("Loose/notes.txt"), path("Empty"), path("Maps"),
+                                  path("missing.pud")};
+        QCOMPARE(ScenarioFilesFromDroppedPaths(dropped),
+                 (QStringList{Native(path("Loose/single.pud")), Native(path("Maps/A.PUD")), Native(path("Maps/b.pud")),
+                              Native(path("Maps/Campaign/Orc/ORC01.Pud"))}));
+        QCOMPARE(ScenarioFilesFromDroppedPaths({path("Empty")}), QStringList());
     }
 };
 

@@ -5,12 +5,7 @@
 #include "SelDir.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
-#include <QListWidget>
-#include <QMouseEvent>
-#include <QPushButton>
 #include <QStorageInfo>
 
 #include <memory>
@@ -25,7 +20,7 @@ class TestDirectoryChooser : public QObject {
 
 private:
     QTemporaryDir scratch;
-    QString maps;  // holds A, b, .hidden and notes.txt
+    QString maps;  // holds A, b, .hidden, a_rather_long_folder_name and notes.txt
     std::unique_ptr<TSelDirForm> form;
 
     QListWidget* DirList() const { return form->findChild<QListWidget*>(QStringLiteral("DirList")); }
@@ -42,23 +37,17 @@ private:
     {
         const QList<QListWidgetItem*> items = DirList()->findItems(text, Qt::MatchExactly);
         QVERIFY2(!items.isEmpty(), qPrintable(text));
-        DirList()->scrollToItem(items.constLast());
-        const QPoint centre = DirList()->visualItemRect(items.constLast()).center();
-        // The second press of a double click comes as a double-click event;
-        // QTest's own double click does not make one for item views.
-        QTest::mouseClick(DirList()->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
-        const QPointF global = DirList()->viewport()->mapToGlobal(QPointF(centre));
-        QMouseEvent second(QEvent::MouseButtonDblClick, QPointF(centre), global, Qt::LeftButton, Qt::LeftButton,
-                           Qt::NoModifier);
-        QApplication::sendEvent(DirList()->viewport(), &second);
+        DoubleClick(*DirList(), items.constLast());
     }
 
-    void Press(const char* button)
+    // Shows the chooser on the preset directory.
+    bool ShowOn(const QString& preset)
     {
-        QTest::mouseClick(form->findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+        form->Directory = Native(preset).toStdString();
+        return ShowActive(*form);
     }
 
-    static std::string Native(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
+    static std::string NativeText(const QString& path) { return Native(path).toStdString(); }
 
 private slots:
     void initTestCase()
@@ -67,74 +56,64 @@ private slots:
         maps = QDir(scratch.path()).filePath(QStringLiteral("Maps"));
         for (const char* sub : {"A", "b", ".hidden", "a_rather_long_folder_name/another_long_folder_name"})
             QVERIFY(QDir(maps).mkpath(QLatin1String(sub)));
-        QFile notes(QDir(maps).filePath(QStringLiteral("notes.txt")));
-        QVERIFY(notes.open(QIODevice::WriteOnly));
+        WriteFile(QDir(maps).filePath(QStringLiteral("notes.txt")));
     }
 
     void init() { form = std::make_unique<TSelDirForm>(); }
     void cleanup() { form.reset(); }
 
-    void aPresetWithATrailingSeparatorOpensThatDirectoryAndOkReturnsItWithout()
+    void okReturnsThePresetWithoutATrailingSeparatorExceptAtTheRoot_data()
     {
-        form->Directory = Native(maps) + "/";
-        QVERIFY(ShowActive(*form));
-        QCOMPARE(form->CurrentDirectory(), maps);
-        Press("BtOk");
-        QVERIFY(!form->isVisible());
-        QCOMPARE(form->result(), int(QDialog::Accepted));
-        QCOMPARE(form->Directory, Native(maps));
+        QTest::addColumn<QString>("preset");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("trailing separator") << maps + "/" << maps;
+        QTest::newRow("root") << QDir::rootPath() << QDir::rootPath();
     }
 
-    void theListShowsThePathFromTheVolumeRootDownThenTheVisibleSubdirectories()
+    void okReturnsThePresetWithoutATrailingSeparatorExceptAtTheRoot()
     {
-        form->Directory = Native(maps);
-        QVERIFY(ShowActive(*form));
-        const QString volume = QStorageInfo(maps).rootPath();
-        QStringList expected{QDir::toNativeSeparators(volume)};
-        expected += maps.mid(volume.length()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        QFETCH(QString, preset);
+        QFETCH(QString, chosen);
+        QVERIFY(ShowOn(preset));
+        QCOMPARE(form->CurrentDirectory(), chosen);
+        Click(*form, "BtOk");
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+        QCOMPARE(form->Directory, NativeText(chosen));
+    }
+
+    void theListShowsThePathFromTheVolumeRootDownThenTheVisibleSubdirectoriesAndTheDriveItsVolume()
+    {
+        QVERIFY(ShowOn(maps));
+        const QStorageInfo volume(maps);
+        QStringList expected{Native(volume.rootPath())};
+        expected += maps.mid(volume.rootPath().length()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
         const qsizetype currentRow = expected.size() - 1;
         expected += QStringList{"A", "a_rather_long_folder_name", "b"};
         QCOMPARE(Lines(), expected);
         QCOMPARE(DirList()->currentRow(), currentRow);
-    }
 
-    void theDriveSelectorListsTheRootFirstAndShowsTheCurrentVolume()
-    {
-        form->Directory = Native(maps);
-        QVERIFY(ShowActive(*form));
         const auto* drives = form->findChild<QComboBox*>(QStringLiteral("DriveCombo"));
         QVERIFY(drives->itemText(0) == QDir::rootPath() || drives->itemText(0).startsWith(QDir::rootPath() + " ["));
-        const QStorageInfo volume(maps);
         QCOMPARE(drives->currentText(), VolumeCaption(volume.rootPath(), volume.name()));
     }
 
-    void doubleClickingALineEntersThatDirectory()
+    void doubleClickingALineEntersThatDirectoryAndCancelForgetsIt()
     {
-        form->Directory = Native(maps);
-        QVERIFY(ShowActive(*form));
+        QVERIFY(ShowOn(maps));
         DoubleClickLine(QStringLiteral("b"));
         QCOMPARE(form->CurrentDirectory(), maps + "/b");
         QCOMPARE(Lines().constLast(), QStringLiteral("b"));
+        Click(*form, "Button1");
+        QCOMPARE(form->result(), int(QDialog::Rejected));
+        QCOMPARE(form->Directory, NativeText(maps));
+
+        QVERIFY(ShowOn(maps + "/b"));
         DoubleClickLine(QStringLiteral("Maps"));
         QCOMPARE(form->CurrentDirectory(), maps);
-        Press("BtOk");
-        QCOMPARE(form->Directory, Native(maps));
-    }
-
-    void aPresetThatCannotBeEnteredIsReportedAndTheChooserKeepsItsDirectory()
-    {
-        form->Directory = Native(maps);
-        QVERIFY(ShowActive(*form));
-        Press("BtOk");
-
-        form->Directory = Native(maps) + "/removed/";
-        BoxAnswerer answerer;
-        QVERIFY(ShowActive(*form));
-        QCOMPARE(answerer.Texts(), QStringList{QStringLiteral("Invalid filename.")});
-        QCOMPARE(answerer.Seen().front().caption, ApplicationTitle());
-        QCOMPARE(form->CurrentDirectory(), maps);
-        Press("BtOk");
-        QCOMPARE(form->Directory, Native(maps));
+        DoubleClickLine(QStringLiteral("A"));
+        Click(*form, "BtOk");
+        QCOMPARE(form->Directory, NativeText(maps + "/A"));
     }
 
     void anUnreadableDirectoryIsReportedAsAccessDenied()
@@ -144,17 +123,15 @@ private slots:
         const QString locked = QDir(scratch.path()).filePath(QStringLiteral("Locked"));
         QVERIFY(QDir().mkpath(locked));
         QFile::setPermissions(locked, QFileDevice::WriteOwner);
-        form->Directory = Native(locked);
         BoxAnswerer answerer;
-        QVERIFY(ShowActive(*form));
+        QVERIFY(ShowOn(locked));
         QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QCOMPARE(answerer.Texts(), QStringList{QStringLiteral("File access denied.")});
+        QCOMPARE(answerer.Texts(), QStringList{"File access denied."});
     }
 
-    void anEmptyPresetKeepsTheDirectoryShownLastTime()
+    void anEmptyPresetOrOneThatCannotBeEnteredKeepsTheDirectoryShownLastTime()
     {
-        form->Directory = Native(maps + "/A");
-        QVERIFY(ShowActive(*form));
+        QVERIFY(ShowOn(maps + "/A"));
         QTest::keyClick(form.get(), Qt::Key_Escape);
         QVERIFY(!form->isVisible());
         QCOMPARE(form->result(), int(QDialog::Rejected));
@@ -162,8 +139,16 @@ private slots:
         form->Directory.clear();
         QVERIFY(ShowActive(*form));
         QCOMPARE(form->CurrentDirectory(), maps + "/A");
-        Press("BtOk");
-        QCOMPARE(form->Directory, Native(maps + "/A"));
+        Click(*form, "BtOk");
+        QCOMPARE(form->Directory, NativeText(maps + "/A"));
+
+        BoxAnswerer answerer;
+        QVERIFY(ShowOn(maps + "/removed/"));
+        QCOMPARE(answerer.Texts(), QStringList{"Invalid filename."});
+        QCOMPARE(answerer.Seen().front().caption, ApplicationTitle());
+        QCOMPARE(form->CurrentDirectory(), maps + "/A");
+        Click(*form, "BtOk");
+        QCOMPARE(form->Directory, NativeText(maps + "/A"));
     }
 
     void theFirstShowingWithAnEmptyPresetOpensTheCurrentDirectory()
@@ -176,31 +161,11 @@ private slots:
         QCOMPARE(fresh.CurrentDirectory(), maps + "/b");
     }
 
-    void cancelLeavesTheChoiceAsItWas()
-    {
-        form->Directory = Native(maps);
-        QVERIFY(ShowActive(*form));
-        DoubleClickLine(QStringLiteral("A"));
-        Press("Button1");
-        QCOMPARE(form->result(), int(QDialog::Rejected));
-        QCOMPARE(form->Directory, Native(maps));
-    }
-
-    void theRootKeepsItsSeparator()
-    {
-        form->Directory = Native(QDir::rootPath());
-        QVERIFY(ShowActive(*form));
-        Press("BtOk");
-        QCOMPARE(form->Directory, Native(QDir::rootPath()));
-    }
-
     void aLongPathIsShortenedInTheStripFromTheFront()
     {
-        const QString deep = maps + "/a_rather_long_folder_name/another_long_folder_name";
-        form->Directory = Native(deep);
-        QVERIFY(ShowActive(*form));
+        QVERIFY(ShowOn(maps + "/a_rather_long_folder_name/another_long_folder_name"));
         const auto* strip = form->findChild<QLabel*>(QStringLiteral("Label1"));
-        QVERIFY(strip->text().startsWith(QDir::toNativeSeparators(QStringLiteral("/..."))));
+        QVERIFY(strip->text().startsWith(Native(QStringLiteral("/..."))));
         QVERIFY(strip->text().endsWith(QStringLiteral("another_long_folder_name")));
         QVERIFY(strip->fontMetrics().horizontalAdvance(strip->text()) <= strip->contentsRect().width());
     }
@@ -208,32 +173,17 @@ private slots:
     void aVolumeIsShownAsItsRootAndItsLabelInLowerCase()
     {
         QCOMPARE(VolumeCaption(QStringLiteral("/"), QString()), QStringLiteral("/"));
-        QCOMPARE(VolumeCaption(QStringLiteral("/media/cd"), QStringLiteral("WAR2 CD")), QStringLiteral("/media/cd [war2 cd]"));
+        QCOMPARE(VolumeCaption(QStringLiteral("/media/cd"), QStringLiteral("WAR2 CD")),
+                 QStringLiteral("/media/cd [war2 cd]"));
     }
 
-    void aPathLiesOnTheLongestVolumeRootThatHoldsIt_data()
+    void aPathLiesOnTheLongestVolumeRootThatHoldsItAndItsLevelsRunDownFromThere()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("volume");
-        QTest::newRow("below a mount point") << "/home/ann/maps"
-                                             << "/home";
-        QTest::newRow("the mount point itself") << "/home"
-                                                << "/home";
-        QTest::newRow("a name that only begins like a mount point") << "/homework/maps"
-                                                                    << "/";
-        QTest::newRow("the root") << "/"
-                                  << "/";
-    }
-
-    void aPathLiesOnTheLongestVolumeRootThatHoldsIt()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, volume);
-        QCOMPARE(VolumeRootOf(path, {"/", "/home", "/media/cd"}), volume);
-    }
-
-    void theLevelsRunFromTheVolumeRootDownToTheDirectory()
-    {
+        const QStringList roots{"/", "/home", "/media/cd"};
+        QCOMPARE(VolumeRootOf("/home/ann/maps", roots), QStringLiteral("/home"));
+        QCOMPARE(VolumeRootOf("/home", roots), QStringLiteral("/home"));
+        QCOMPARE(VolumeRootOf("/homework/maps", roots), QStringLiteral("/"));  // only begins like a root
+        QCOMPARE(VolumeRootOf("/", roots), QStringLiteral("/"));
         QCOMPARE(DirectoryLevels("/home/ann/maps", "/home"), (QStringList{"/home", "/home/ann", "/home/ann/maps"}));
         QCOMPARE(DirectoryLevels("/tmp", "/"), (QStringList{"/", "/tmp"}));
         QCOMPARE(DirectoryLevels("/", "/"), QStringList{"/"});

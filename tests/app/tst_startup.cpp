@@ -7,37 +7,26 @@
 #include "Forms.h"
 #include "MinimapSettings.h"
 #include "PathPieces.h"
-#include "SelDir.h"
 #include "Settings.h"
 #include "Startup.h"
-#include "TesselAbout.h"
 #include "TesselMain.h"
-#include "TesselOptions.h"
 #include "TesselPreview.h"
 
-#include <QDir>
 #include <QFile>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QTimer>
 
 using namespace tessel;
 using namespace tessel::test;
 
 namespace {
 
-const QStringList FormNames{"TesselMainForm", "TesselOptionsForm", "SelDirForm", "TesselPreviewForm",
-                            "TesselAboutForm"};
-
-// Which process-wide references are set, as a string of five 0s and 1s in
-// the order of creation.
+// Which process-wide references are set: five 0s and 1s in creation order.
 QString ReferencesSet()
 {
     QString set;
-    for (const void* reference : {static_cast<const void*>(TesselMainForm), static_cast<const void*>(TesselOptionsForm),
-                                  static_cast<const void*>(SelDirForm), static_cast<const void*>(TesselPreviewForm),
-                                  static_cast<const void*>(TesselAboutForm)})
-        set += reference ? QLatin1Char('1') : QLatin1Char('0');
+    for (bool reference : {bool(TesselMainForm), bool(TesselOptionsForm), bool(SelDirForm), bool(TesselPreviewForm),
+                           bool(TesselAboutForm)})
+        set += reference ? u'1' : u'0';
     return set;
 }
 
@@ -60,17 +49,15 @@ class TestStartup : public QObject {
 private:
     QTemporaryDir scratch;
 
-    QString MapPath(const char* name) const
-    {
-        return QDir::toNativeSeparators(QDir(scratch.filePath(QStringLiteral("maps"))).filePath(QLatin1String(name)));
-    }
+    QString Map01() const { return Native(scratch.filePath(QStringLiteral("maps/MAP01.PUD"))); }
+    std::string Archive() const { return scratch.filePath(QStringLiteral("MAINDAT.WAR")).toStdString(); }
 
 private slots:
     void initTestCase()
     {
         QVERIFY(QDir().mkpath(scratch.filePath(QStringLiteral("maps"))));
-        WriteFourEraArchive(scratch.filePath(QStringLiteral("MAINDAT.WAR")));
-        WriteScenarioFile(MapPath("MAP01.PUD"));
+        WriteFourEraArchive(QString::fromStdString(Archive()));
+        WriteScenarioFile(Map01());
     }
 
     void init()
@@ -85,46 +72,36 @@ private slots:
         QCOMPARE(ReferencesSet(), QStringLiteral("00000"));
     }
 
-    void theWindowsAreCreatedInTheirOrderWithTheSettingsLoadedFirst()
+    void theWindowsComeInTheirOrderWithTheSettingsLoadedFirstAndGoInTheReverseOne()
     {
         WriteSettingNumber(ShellSettingsFile(), "Settings", "Size32", 77);
         QStringList created;
-        QStringList referencesAtCreation;
+        QStringList destroyed;
+        QStringList references;  // at each creation, then at each destruction
         QList<int> sizeAtCreation;
         FormHooks hooks;
         hooks.Created = [&](QWidget& form) {
             created.append(form.objectName());
-            referencesAtCreation.append(ReferencesSet());
+            references.append(ReferencesSet());
             sizeAtCreation.append(MinimapSettings.ImageSize(1));
+            connect(&form, &QObject::destroyed, this, [&, name = form.objectName()] { destroyed.append(name); });
         };
-        CreateForms(hooks);
-
-        QCOMPARE(created, FormNames);
-        QCOMPARE(referencesAtCreation, (QStringList{"10000", "11000", "11100", "11110", "11111"}));
-        QCOMPARE(sizeAtCreation, (QList<int>{77, 77, 77, 77, 77}));
-        QCOMPARE(VisibleWindows(), QStringList());
-    }
-
-    void theWindowsAreDestroyedInTheReverseOrderWithTheMainWindowLast()
-    {
-        CreateForms();
-        QStringList destroyed;
-        for (QWidget* form : std::initializer_list<QWidget*>{TesselMainForm, TesselOptionsForm, SelDirForm,
-                                                             TesselPreviewForm, TesselAboutForm})
-            connect(form, &QObject::destroyed, this,
-                    [&destroyed, name = form->objectName()] { destroyed.append(name); });
-        TesselPreviewForm->show();
-        QStringList referencesAtDestruction;
-        FormHooks hooks;
         hooks.Destroying = [&](QWidget& form) {
             QVERIFY(!form.isVisible());
-            referencesAtDestruction.append(ReferencesSet());
+            references.append(ReferencesSet());
         };
+        CreateForms(hooks);
+        QCOMPARE(VisibleWindows(), QStringList());
+        TesselPreviewForm->show();
         DestroyForms(hooks);
 
-        QCOMPARE(destroyed, (QStringList{"TesselAboutForm", "TesselPreviewForm", "SelDirForm", "TesselOptionsForm",
-                                         "TesselMainForm"}));
-        QCOMPARE(referencesAtDestruction, (QStringList{"11110", "11100", "11000", "10000", "00000"}));
+        const QStringList order{"TesselMainForm", "TesselOptionsForm", "SelDirForm", "TesselPreviewForm",
+                                "TesselAboutForm"};
+        QCOMPARE(created, order);
+        QCOMPARE(destroyed, QStringList(order.rbegin(), order.rend()));
+        QCOMPARE(references, (QStringList{"10000", "11000", "11100", "11110", "11111", "11110", "11100", "11000",
+                                          "10000", "00000"}));
+        QCOMPARE(sizeAtCreation, (QList<int>{77, 77, 77, 77, 77}));
     }
 
     void aWindowThatFailsToBuildIsReleasedAndItsReferenceCleared()
@@ -142,15 +119,12 @@ private slots:
         QVERIFY(failed.isNull());
     }
 
-    void aStartWithoutChangesWritesNoSettingsFile()
+    void aStartWithoutChangesWritesNoSettingsFileAndTheLastDirectoryIsStoredOnlyAfterAnAdd()
     {
         CreateForms();
         DestroyForms();
         QVERIFY(!QFile::exists(SettingsFile()));
-    }
 
-    void theLastDirectoryIsStoredOnlyAfterAnAdd()
-    {
         WriteSettingText(ShellSettingsFile(), "Last", "PUDDir", "/old/maps/");
         CreateForms();
         QCOMPARE(TesselMainForm->OpenDialogDirectory(), QStringLiteral("/old/maps/"));
@@ -158,30 +132,13 @@ private slots:
         QCOMPARE(ReadSettingText(ShellSettingsFile(), "Last", "PUDDir", ""), std::string("/old/maps/"));
 
         CreateForms();
-        TesselMainForm->AddScenarios({MapPath("MAP01.PUD"), QStringLiteral("/elsewhere/b.pud")});
+        TesselMainForm->AddScenarios({Map01(), QStringLiteral("/elsewhere/b.pud")});
         TesselMainForm->AddScenarios({QStringLiteral("/second/add/c.pud")});
         DestroyForms();
         QCOMPARE(ReadSettingText(ShellSettingsFile(), "Last", "PUDDir", ""), std::string("/second/add/"));
     }
 
-    void theScratchBitmapLiesInTheCacheFolderAndIsRemovedAtExit()
-    {
-        CreateForms();
-        const QString scratchBitmap = QString::fromStdString(TesselMainForm->PreviewBmpPath);
-        QCOMPARE(QFileInfo(scratchBitmap).fileName(),
-                 QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + QStringLiteral(".bmp"));
-        QVERIFY(scratchBitmap.startsWith(QDir::toNativeSeparators(QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME")))));
-
-        MinimapSettings.MainDat = scratch.filePath(QStringLiteral("MAINDAT.WAR")).toStdString();
-        TesselMainForm->AddScenarios({MapPath("MAP01.PUD")});
-        TesselMainForm->BtPreviewClick();
-        QVERIFY(TesselPreviewForm->isVisible());
-        QVERIFY(QFile::exists(scratchBitmap));
-        DestroyForms();
-        QVERIFY(!QFile::exists(scratchBitmap));
-    }
-
-    void theTitleComesFromTheProgramNameAndNoCaptionChanges()
+    void theTitleAndTheScratchBitmapInTheCacheFolderAreNamedAfterTheProgram()
     {
         InitialiseApplication();
         QCOMPARE(ApplicationTitle(), QStringLiteral("tst_startup"));
@@ -190,9 +147,12 @@ private slots:
         QVERIFY(!QApplication::windowIcon().isNull());
         CreateForms();
         QCOMPARE(TesselMainForm->windowTitle(), QStringLiteral("Tessel V1.1"));
+        const QString scratchBitmap = QString::fromStdString(TesselMainForm->PreviewBmpPath);
+        QCOMPARE(QFileInfo(scratchBitmap).fileName(), QStringLiteral("tst_startup.bmp"));
+        QVERIFY(scratchBitmap.startsWith(Native(QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME")))));
     }
 
-    void aRunShowsOnlyTheMainWindowAndEndsWhenItIsClosedWithThePreviewOpen()
+    void aRunShowsOnlyTheMainWindowAndEndsWhenItIsClosedRemovingTheScratchBitmap()
     {
         QStringList visibleAtStart;
         bool previewShown = false;
@@ -201,13 +161,13 @@ private slots:
         hooks.Created = [&](QWidget& form) {
             if (&form != TesselMainForm)
                 return;
-            TesselMainForm->AddScenarios({MapPath("MAP01.PUD")});
+            TesselMainForm->AddScenarios({Map01()});
             QTimer::singleShot(0, [&] {
                 visibleAtStart = VisibleWindows();
-                MinimapSettings.MainDat = scratch.filePath(QStringLiteral("MAINDAT.WAR")).toStdString();
+                MinimapSettings.MainDat = Archive();
                 TesselMainForm->findChild<QPushButton*>(QStringLiteral("BtPreview"))->click();
-                previewShown = TesselPreviewForm->isVisible();
                 scratchBitmap = QString::fromStdString(TesselMainForm->PreviewBmpPath);
+                previewShown = TesselPreviewForm->isVisible() && QFile::exists(scratchBitmap);
                 TesselMainForm->close();
             });
         };
@@ -216,10 +176,8 @@ private slots:
         QCOMPARE(visibleAtStart, QStringList{"TesselMainForm"});
         QVERIFY(previewShown);
         QCOMPARE(ReferencesSet(), QStringLiteral("00000"));
-        QVERIFY(!scratchBitmap.isEmpty());
         QVERIFY(!QFile::exists(scratchBitmap));
-        QCOMPARE(ReadSettingText(ShellSettingsFile(), "Last", "PUDDir", ""),
-                 DirectoryPart(MapPath("MAP01.PUD").toStdString()));
+        QCOMPARE(ReadSettingText(ShellSettingsFile(), "Last", "PUDDir", ""), DirectoryPart(Map01().toStdString()));
     }
 
     void aFailureWhileTheWindowsAreCreatedIsReportedAndGivesExitCode1()
@@ -232,14 +190,12 @@ private slots:
         BoxAnswerer answerer;
         QCOMPARE(RunTessel(hooks), 1);
 
-        QCOMPARE(answerer.Seen().size(), 1u);
+        QCOMPARE(answerer.Texts(), QStringList{"Exception EInOutError in module tst_startup.\nFile not found."});
         QCOMPARE(answerer.Seen().front().caption, QStringLiteral("Application Error"));
         QCOMPARE(answerer.Seen().front().icon, QMessageBox::Critical);
-        QCOMPARE(answerer.Texts().front(),
-                 QStringLiteral("Exception EInOutError in module tst_startup.\nFile not found."));
         QCOMPARE(ReferencesSet(), QStringLiteral("00000"));
     }
 };
 
-TESSEL_MAIN_WINDOW_TEST_MAIN(TestStartup)
+TESSEL_SHELL_TEST_MAIN(TestStartup)
 #include "tst_startup.moc"
