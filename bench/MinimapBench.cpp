@@ -60,12 +60,7 @@ public:
 void TerrainSampling(benchmark::State& state)
 {
     const auto side = static_cast<int32_t>(state.range(0));
-    const EraTables era = RealSizedEra();
-    TTerrainData terrain;
-    terrain.Palette = era.Palette;
-    terrain.MMI = era.MMI;
-    terrain.MMT = era.MMT;
-    terrain.TMI = era.TMI;
+    const TTerrainData terrain = TerrainOf(RealSizedEra());
     TPUDData scenario;
     scenario.MapSize = 128;
     scenario.TileMap = RandomTiles(128);

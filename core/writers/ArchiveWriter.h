@@ -2,6 +2,8 @@
 // compressed entries, for tests, fuzz seeds and the demo.
 #pragma once
 
+#include "../TerrainData.h"
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -70,5 +72,9 @@ inline constexpr int MostTestPictures = 1024;
 //   (37k + 11n + seed) mod 256, so the 64 bytes of a block are all different
 //   and every flip changes what a pixel shows.
 EraTables MakeTestEra(uint8_t seed, int pictures = 16);
+
+// A terrain holding tables as if an archive had been loaded, for tests and
+// benchmarks that skip the archive.
+TTerrainData TerrainOf(const EraTables& tables);
 
 }  // namespace tessel

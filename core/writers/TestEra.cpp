@@ -62,4 +62,18 @@ EraTables MakeTestEra(uint8_t seed, int pictures)
     return era;
 }
 
+TTerrainData TerrainOf(const EraTables& tables)
+{
+    TTerrainData terrain;
+    terrain.Palette = tables.Palette;
+    terrain.MMI = tables.MMI;
+    terrain.MMT = tables.MMT;
+    terrain.TMI = tables.TMI;
+    terrain.PaletteSize = static_cast<uint32_t>(tables.Palette.size());
+    terrain.MMISize = static_cast<uint32_t>(tables.MMI.size());
+    terrain.MMTSize = static_cast<uint32_t>(tables.MMT.size());
+    terrain.TMISize = static_cast<uint32_t>(tables.TMI.size());
+    return terrain;
+}
+
 }  // namespace tessel

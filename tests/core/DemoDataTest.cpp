@@ -25,13 +25,7 @@ Rgb ColorAt(const TTerrainData& terrain, uint8_t index)
 
 TTerrainData DemoTerrain(int era)
 {
-    const EraTables tables = MakeDemoEra(era);
-    TTerrainData terrain;
-    terrain.Palette = tables.Palette;
-    terrain.MMI = tables.MMI;
-    terrain.MMT = tables.MMT;
-    terrain.TMI = tables.TMI;
-    return terrain;
+    return TerrainOf(MakeDemoEra(era));
 }
 
 // The colour most pixels of a tile's picture show.
