@@ -23,5 +23,7 @@ echo "Installing: ${missing[*]}"
 sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Waits for another package manager run to finish instead of failing at once.
+apt=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600)
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
