@@ -52,9 +52,17 @@ public:
         for (;;) {
             if (level == levels_.size())
                 return std::nullopt;
-            const std::size_t word = limit / 64;
             const std::vector<uint64_t>& words = levels_[level];
-            const uint64_t below = word < words.size() ? words[word] & (Bit(limit % 64) - 1) : 0;
+            std::size_t word = limit / 64;
+            uint64_t below;
+            if (word < words.size()) {
+                below = words[word] & (Bit(limit % 64) - 1);
+            } else {
+                // A limit past the last word (a count that fills its words
+                // exactly): every member of the last word lies below it.
+                word = words.size() - 1;
+                below = words[word];
+            }
             if (below != 0) {
                 std::size_t found = word * 64 + Highest(below);
                 while (level > 0) {
