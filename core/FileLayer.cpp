@@ -27,7 +27,7 @@ bool DirectoryExists(const std::string& path)
 
 [[noreturn]] void RaiseErrno(int errnoValue, const std::string& path)
 {
-    throw EInOutError(ErrorNumberFromErrno(errnoValue, path));
+    throw InOutErrorFromErrno(errnoValue, path);
 }
 
 // Allows the fault hook to take a write; returns how many bytes may go out.
@@ -43,33 +43,33 @@ std::size_t AllowedByWriteLimit(std::size_t count)
 
 }  // namespace
 
-int ErrorNumberFromErrno(int errnoValue, const std::string& path)
+EInOutError InOutErrorFromErrno(int errnoValue, const std::string& path)
 {
     switch (errnoValue) {
     case ENOENT:
-        if (path.empty())
-            return io_error::FileNotFound;
-        return DirectoryExists(DirectoryPart(path)) ? io_error::FileNotFound : io_error::InvalidFilename;
+        if (path.empty() || DirectoryExists(DirectoryPart(path)))
+            return EInOutError(io_error::FileNotFound);
+        return EInOutError(io_error::InvalidFilename);
     case ENOTDIR:
     case ENAMETOOLONG:
     case EINVAL:
     case ELOOP:
-        return io_error::InvalidFilename;
+        return EInOutError(io_error::InvalidFilename);
     case EMFILE:
     case ENFILE:
-        return io_error::TooManyOpenFiles;
+        return EInOutError(io_error::TooManyOpenFiles);
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
     case ETXTBSY:
-        return io_error::AccessDenied;
+        return EInOutError(io_error::AccessDenied);
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-        return io_error::DiskFull;
+        return EInOutError(io_error::DiskFull);
     default:
-        return errnoValue;
+        return EInOutError::SystemError(errnoValue);
     }
 }
 

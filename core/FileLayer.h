@@ -1,7 +1,9 @@
 // The file layer: POSIX files behind small RAII classes. Every operation is
 // checked right after the call; a failure raises EInOutError with the number
-// that the operating system's error maps to (see ErrorNumberFromErrno).
+// that the operating system's error maps to (see InOutErrorFromErrno).
 #pragma once
+
+#include "Exceptions.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,10 +13,11 @@
 
 namespace tessel {
 
-// Maps an errno value onto the input/output error numbers. path is the file
-// the failed call named: a missing file whose folder exists is 2, a missing
-// folder is 3.
-int ErrorNumberFromErrno(int errnoValue, const std::string& path);
+// The input/output error for an errno value: one of the file layer's
+// numbers where one stands for it, else a system error that shows the errno
+// value itself. path is the file the failed call named: a missing file whose
+// folder exists is 2, a missing folder is 3.
+EInOutError InOutErrorFromErrno(int errnoValue, const std::string& path);
 
 // An existing file opened for reading only (shared with other programs).
 // A folder is refused with "File access denied".

@@ -3,6 +3,7 @@
 #include "Exceptions.h"
 #include "FileLayer.h"
 
+#include <cerrno>
 #include <filesystem>
 
 namespace tessel::test {
@@ -28,6 +29,38 @@ TEST(FileLayer, OpeningMapsMissingFilesFoldersAndDirectoriesToTheirNumbers)
     EXPECT_EQ(InOutErrorText(io_error::ReadBeyondEnd), "Read beyond end of file");
     EXPECT_EQ(InOutErrorText(io_error::InvalidNumericInput), "Invalid numeric input");
     EXPECT_EQ(InOutErrorText(32), "I/O error 32");
+}
+
+// Linux numbers some system errors like our own errors: EIO is 5, yet a
+// failing disk must not read "File access denied".
+TEST(FileLayer, SystemErrorsKeepTheirOwnNumberAndOnlyMappedOnesTakeOurs)
+{
+    TempDir dir;
+    const struct {
+        int errnoValue;
+        int number;
+        std::string message;
+        bool system;
+    } cases[] = {
+        {EIO, EIO, "I/O error 5", true},
+        {ENETDOWN, ENETDOWN, "I/O error 100", true},
+        {ENETUNREACH, ENETUNREACH, "I/O error 101", true},
+        {EISCONN, EISCONN, "I/O error 106", true},
+        {ENXIO, ENXIO, "I/O error 6", true},
+        {ENOENT, io_error::FileNotFound, "File not found", false},
+        {ENOTDIR, io_error::InvalidFilename, "Invalid filename", false},
+        {EMFILE, io_error::TooManyOpenFiles, "Too many open files", false},
+        {EACCES, io_error::AccessDenied, "File access denied", false},
+        {EROFS, io_error::AccessDenied, "File access denied", false},
+        {ENOSPC, io_error::DiskFull, "Disk full", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.errnoValue);
+        const EInOutError error = InOutErrorFromErrno(c.errnoValue, dir.File("x.bmp"));
+        EXPECT_EQ(error.Message(), c.message);
+        EXPECT_EQ(error.ErrorCode(), c.number);
+        EXPECT_EQ(error.IsSystemError(), c.system);
+    }
 }
 
 TEST(FileLayer, ReadOnlyFilesOpenForReading)
