@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,6 +40,22 @@ std::size_t AllowedByWriteLimit(std::size_t count)
     std::size_t allowed = static_cast<std::size_t>(limit) < count ? static_cast<std::size_t>(limit) : count;
     writeLimitForTesting.store(limit - static_cast<int64_t>(allowed));
     return allowed;
+}
+
+// Where a chain of symbolic links at path ends, also when its last target
+// is missing; a chain that does not end is left to the system to refuse.
+std::string ResolveSymbolicLink(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    fs::path current = path;
+    std::error_code error;
+    for (int hop = 0; hop < 40 && fs::is_symlink(current, error); ++hop) {
+        const fs::path target = fs::read_symlink(current, error);
+        if (error)
+            break;
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return current.string();
 }
 
 }  // namespace
@@ -185,21 +202,30 @@ void InputFile::Close()
 }
 
 ReplacingOutputFile::ReplacingOutputFile(const std::string& path, bool durable)
-    : path_(path), durable_(durable)
+    : path_(path), target_(ResolveSymbolicLink(path)), durable_(durable)
 {
     if (path.empty() || FileNamePart(path).empty())
         throw EInOutError(io_error::InvalidFilename);
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        throw EInOutError(io_error::AccessDenied);
+    struct stat existing {};
+    if (::stat(target_.c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode))
+            throw EInOutError(io_error::AccessDenied);
+        // A rename needs only the folder's permission; the file's own decides.
+        if (::access(target_.c_str(), W_OK) != 0)
+            RaiseErrno(errno, path);
+        kept_ = Kept{existing.st_mode & 0777u, existing.st_uid, existing.st_gid};
+    } else if (errno != ENOENT) {
+        RaiseErrno(errno, path);  // a chain of links that never ends, a file used as a folder
+    }
 
-    // A hidden name beside the destination, unique within this process and
-    // among processes; O_EXCL never takes over a file that is already there.
-    const std::string prefix = DirectoryPart(path) + "." + FileNamePart(path) + "." +
-                               std::to_string(::getpid()) + ".";
+    // A short hidden name beside the destination, whatever the length of
+    // its name, unique within this process and among processes; O_EXCL never
+    // takes over a file that is already there. Until Commit gives it the old
+    // file's permissions, it is readable by no one else.
+    const std::string prefix = DirectoryPart(target_) + ".tessel-" + std::to_string(::getpid()) + "-";
     for (;;) {
         temporaryPath_ = prefix + std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
-        fd_ = ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_ = ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kept_ ? 0600 : 0666);
         if (fd_ >= 0)
             break;
         if (errno != EEXIST)
@@ -277,6 +303,20 @@ void ReplacingOutputFile::Commit()
         Discard();
         throw;
     }
+    // The mode goes first: once the owner is someone else, only root may change it.
+    if (kept_) {
+        if (::fchmod(fd_, static_cast<mode_t>(kept_->Mode)) != 0) {
+            int error = errno;
+            Discard();
+            RaiseErrno(error, path_);
+        }
+        // Keeping the owner takes privileges, keeping the group membership
+        // of it; where neither is allowed, the file is the writer's, as a
+        // new one would be.
+        if (::fchown(fd_, kept_->Owner, kept_->Group) != 0 &&
+            ::fchown(fd_, static_cast<uid_t>(-1), kept_->Group) != 0) {
+        }
+    }
     if (durable_ && ::fsync(fd_) != 0) {
         int error = errno;
         Discard();
@@ -289,7 +329,7 @@ void ReplacingOutputFile::Commit()
         Discard();
         RaiseErrno(error, path_);
     }
-    if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
+    if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) {
         int error = errno;
         Discard();
         RaiseErrno(error, path_);

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,10 +56,17 @@ private:
     std::size_t readAheadLength_ = 0;
 };
 
-// A file written beside its destination under a temporary name and renamed
-// over the destination only by Commit, so that a failure never damages a
-// file that stood there. Destroyed without Commit, it removes its
+// A file written beside its destination under a short temporary name and
+// renamed over the destination only by Commit, so that a failure never
+// damages a file that stood there. Destroyed without Commit, it removes its
 // temporary file.
+//
+// It replaces no more than opening the destination for writing would: an
+// existing file that cannot be opened for writing fails at once with "File
+// access denied" and stays as it was; a symbolic link is written through to
+// its target; the new file keeps the old one's permissions and, where the
+// system allows, its owner, both set before the rename; and a folder,
+// device or pipe is never replaced.
 class ReplacingOutputFile {
 public:
     // durable: flush to the medium before the rename (for the settings file).
@@ -85,9 +93,18 @@ private:
     void WriteToSystem(const unsigned char* bytes, std::size_t count);
     void Discard() noexcept;
 
+    // What the replaced file had, given to its successor.
+    struct Kept {
+        unsigned Mode;
+        unsigned Owner;
+        unsigned Group;
+    };
+
     std::string path_;
+    std::string target_;  // path_, or where a symbolic link there leads
     std::string temporaryPath_;
     bool durable_;
+    std::optional<Kept> kept_;
     int fd_ = -1;
     int64_t position_ = 0;
     std::vector<unsigned char> buffer_;

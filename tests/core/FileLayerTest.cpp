@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessel::test {
 namespace {
@@ -136,6 +138,129 @@ TEST(FileLayer, ReplacingFileRefusesFoldersAndMissingDirectories)
         FAIL() << "a file cannot be created in a missing folder";
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.ErrorCode(), io_error::InvalidFilename);
+    }
+}
+
+int ErrorNumberOfReplacing(const std::string& path)
+{
+    try {
+        ReplacingOutputFile file(path);
+        file.Write("new", 3);
+        file.Commit();
+    } catch (const EInOutError& error) {
+        return error.ErrorCode();
+    }
+    return 0;
+}
+
+// A rename needs only the folder's permission: the file's own must still
+// decide, as when it is opened for writing.
+TEST(FileLayer, AnExistingFileThatCannotBeOpenedForWritingStaysAsItWas)
+{
+    TempDir dir;
+    RunWithoutPrivileges(dir, [&] {
+        const std::string path = dir.File("locked.bmp");
+        WriteFileBytes(path, {7});
+        std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+        EXPECT_EQ(ErrorNumberOfReplacing(path), io_error::AccessDenied);
+        EXPECT_EQ(ReadFileBytes(path), std::vector<uint8_t>{7});
+        EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"locked.bmp"});
+    });
+}
+
+TEST(FileLayer, PipesAndDevicesAreNeverReplaced)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("pipe.bmp").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/null", dir.File("null.bmp"));
+    for (const char* name : {"pipe.bmp", "null.bmp"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(ErrorNumberOfReplacing(dir.File(name)), io_error::AccessDenied);
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("pipe.bmp")));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"null.bmp", "pipe.bmp"}));
+}
+
+TEST(FileLayer, ASymbolicLinkIsWrittenThroughToItsTarget)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("real"));
+    WriteFileBytes(dir.File("real/old.bmp"), {1});
+    std::filesystem::create_symlink("real/old.bmp", dir.File("link.bmp"));
+    std::filesystem::create_symlink(dir.File("real/new.bmp"), dir.File("dangling.bmp"));
+    std::filesystem::create_symlink("loop.bmp", dir.File("loop.bmp"));
+    EXPECT_EQ(ErrorNumberOfReplacing(dir.File("loop.bmp")), io_error::InvalidFilename);
+
+    for (const char* link : {"link.bmp", "dangling.bmp"}) {
+        SCOPED_TRACE(link);
+        EXPECT_EQ(ErrorNumberOfReplacing(dir.File(link)), 0);
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(link)));
+    }
+    EXPECT_EQ(ReadText(dir.File("real/old.bmp")), "new");
+    EXPECT_EQ(ReadText(dir.File("real/new.bmp")), "new");
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"dangling.bmp", "link.bmp", "loop.bmp", "real"}));
+    EXPECT_EQ(FolderEntries(dir.File("real")), (std::vector<std::string>{"new.bmp", "old.bmp"}));
+}
+
+TEST(FileLayer, TheTemporaryNameIsShortWhateverTheLengthOfTheOutputName)
+{
+    TempDir dir;
+    const std::string name = std::string(246, 'n') + ".bmp";
+    ASSERT_EQ(name.size(), 250u);
+    EXPECT_EQ(ErrorNumberOfReplacing(dir.File(name)), 0);  // created
+    EXPECT_EQ(ErrorNumberOfReplacing(dir.File(name)), 0);  // replaced
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{name});
+}
+
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : previous_(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(previous_); }
+
+private:
+    mode_t previous_;
+};
+
+struct stat StatOf(const std::string& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+// As rewriting the file in place would: its mode, and its owner where the
+// system allows; meanwhile the new bytes are never more open than the old.
+TEST(FileLayer, TheReplacementKeepsTheModeAndOwnerAndIsNeverMoreOpenMeanwhile)
+{
+    TempDir dir;
+    ScopedUmask openToAll(0);
+    const std::string path = dir.File("settings.ini");
+    const bool mayGiveAway = !PermissionsAreEnforced();
+    for (const mode_t mode : {0600, 0640, 0755}) {
+        SCOPED_TRACE(::testing::Message() << std::oct << mode);
+        WriteText(path, "old");
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        if (mayGiveAway) {
+            ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+        }
+
+        ReplacingOutputFile file(path);
+        file.Write("new", 3);
+        file.Flush();
+        const auto entries = FolderEntries(dir.Path());
+        ASSERT_EQ(entries.size(), 2u);
+        const std::string temporary = dir.File(entries[0] == "settings.ini" ? entries[1] : entries[0]);
+        EXPECT_EQ(StatOf(temporary).st_mode & 0777 & ~mode, 0u);
+        file.Commit();
+
+        const struct stat info = StatOf(path);
+        EXPECT_EQ(info.st_mode & 0777, mode);
+        if (mayGiveAway) {
+            EXPECT_EQ(info.st_uid, 65534u);
+            EXPECT_EQ(info.st_gid, 65534u);
+        }
+        EXPECT_EQ(ReadText(path), "new");
     }
 }
 

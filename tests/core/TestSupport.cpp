@@ -3,10 +3,14 @@
 #include "FileLayer.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -84,5 +88,35 @@ std::vector<std::string> FolderEntries(const std::string& path)
 }
 
 bool PermissionsAreEnforced() { return ::geteuid() != 0; }
+
+void RunWithoutPrivileges(const TempDir& dir, const std::function<void()>& body)
+{
+    if (PermissionsAreEnforced()) {
+        body();
+        return;
+    }
+    constexpr uid_t nobody = 65534;
+    fs::permissions(dir.Path(), fs::perms::all);
+    std::fflush(nullptr);  // nothing buffered is written twice
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0) << "fork failed";
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
+            ::setresuid(nobody, nobody, nobody) != 0)
+            std::_Exit(3);
+        try {
+            body();
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << "exception: " << error.what();
+        }
+        std::fflush(nullptr);
+        std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the unprivileged part ended by signal " << WTERMSIG(status);
+    ASSERT_NE(WEXITSTATUS(status), 3) << "cannot take the rights of the user nobody";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the unprivileged part failed (see above)";
+}
 
 }  // namespace tessel::test

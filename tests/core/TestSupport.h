@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,5 +60,10 @@ bool FileExists(const std::string& path);
 std::vector<std::string> FolderEntries(const std::string& path);
 // Whether the process can be refused access by file modes (root cannot).
 bool PermissionsAreEnforced();
+
+// Runs body where file modes bind it: right here when they already do, else
+// in a child process that gives up root's rights for those of the user
+// "nobody", with dir opened to it. The test fails when body fails.
+void RunWithoutPrivileges(const TempDir& dir, const std::function<void()>& body);
 
 }  // namespace tessel::test
