@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
+#include <set>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +21,24 @@ namespace {
 
 std::atomic<int64_t> writeLimitForTesting{-1};
 std::atomic<uint64_t> temporaryCounter{0};
+
+// Every temporary file that exists, so that a process ending on a signal can
+// remove them all; once it has, no temporary file is created or renamed.
+struct TemporaryFileRegistry {
+    std::mutex mutex;
+    std::set<std::string> paths;
+    bool closed = false;
+    uint64_t committed = 0;
+};
+
+// Never destroyed: workers may still use it while the process ends.
+TemporaryFileRegistry& TemporaryFiles()
+{
+    static auto* registry = new TemporaryFileRegistry;
+    return *registry;
+}
+
+[[noreturn]] void RaiseClosed() { throw Exception("Interrupted"); }
 
 bool DirectoryExists(const std::string& path)
 {
@@ -223,11 +243,18 @@ ReplacingOutputFile::ReplacingOutputFile(const std::string& path, bool durable)
     // takes over a file that is already there. Until Commit gives it the old
     // file's permissions, it is readable by no one else.
     const std::string prefix = DirectoryPart(target_) + ".tessel-" + std::to_string(::getpid()) + "-";
+    TemporaryFileRegistry& registry = TemporaryFiles();
     for (;;) {
-        temporaryPath_ = prefix + std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
-        fd_ = ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kept_ ? 0600 : 0666);
-        if (fd_ >= 0)
+        const std::string name = prefix + std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
+        std::lock_guard lock(registry.mutex);
+        if (registry.closed)
+            RaiseClosed();
+        fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kept_ ? 0600 : 0666);
+        if (fd_ >= 0) {
+            registry.paths.insert(name);
+            temporaryPath_ = name;
             break;
+        }
         if (errno != EEXIST)
             RaiseErrno(errno, path);
     }
@@ -242,7 +269,10 @@ void ReplacingOutputFile::Discard() noexcept
         fd_ = -1;
     }
     if (!temporaryPath_.empty()) {
-        ::unlink(temporaryPath_.c_str());
+        TemporaryFileRegistry& registry = TemporaryFiles();
+        std::lock_guard lock(registry.mutex);
+        if (registry.paths.erase(temporaryPath_) != 0)  // else already removed for the exit
+            ::unlink(temporaryPath_.c_str());
         temporaryPath_.clear();
     }
 }
@@ -329,12 +359,41 @@ void ReplacingOutputFile::Commit()
         Discard();
         RaiseErrno(error, path_);
     }
+    // Under the registry's lock: once the temporary files are removed for
+    // the exit, no rename completes any more.
+    TemporaryFileRegistry& registry = TemporaryFiles();
+    std::unique_lock lock(registry.mutex);
+    if (registry.closed) {
+        lock.unlock();
+        Discard();
+        RaiseClosed();
+    }
     if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) {
         int error = errno;
+        lock.unlock();
         Discard();
         RaiseErrno(error, path_);
     }
+    registry.paths.erase(temporaryPath_);
+    ++registry.committed;
     temporaryPath_.clear();
+}
+
+uint64_t CommittedFileCount() noexcept
+{
+    TemporaryFileRegistry& registry = TemporaryFiles();
+    std::lock_guard lock(registry.mutex);
+    return registry.committed;
+}
+
+void RemoveTemporaryFilesForExit() noexcept
+{
+    TemporaryFileRegistry& registry = TemporaryFiles();
+    std::lock_guard lock(registry.mutex);
+    registry.closed = true;
+    for (const std::string& path : registry.paths)
+        ::unlink(path.c_str());
+    registry.paths.clear();
 }
 
 void SetWriteLimitForTesting(int64_t limit) { writeLimitForTesting.store(limit); }

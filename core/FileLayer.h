@@ -110,6 +110,16 @@ private:
     std::vector<unsigned char> buffer_;
 };
 
+// Removes the temporary file of every ReplacingOutputFile that has not been
+// committed or discarded, and from then on lets no temporary file be created
+// and none be renamed (they fail with Exception "Interrupted"), for a process
+// that ends on a signal. Safe from any thread, but not in a signal handler.
+void RemoveTemporaryFilesForExit() noexcept;
+
+// How many ReplacingOutputFile commits have completed in this process; once
+// RemoveTemporaryFilesForExit has returned, the number is final.
+uint64_t CommittedFileCount() noexcept;
+
 // Fault injection for tests only: after limit more bytes, every write of a
 // ReplacingOutputFile stores nothing and fails as a full disk would.
 // A negative limit switches the fault off.

@@ -3,6 +3,7 @@
 #include "ArchiveWriter.h"
 #include "ByteOrder.h"
 #include "Cli.h"
+#include "RenderCommand.h"
 #include "ScenarioWriter.h"
 
 #include <png.h>
@@ -11,6 +12,8 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
+#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 
@@ -287,6 +290,45 @@ TEST_F(CliTest, SettingsFileDefaultsYieldToFlags)
     run = RunTesselCli({"render", "--settings", dir.File("nowhere.ini"), dir.File("maps")});
     EXPECT_EQ(run.Status, 2);
     EXPECT_NE(run.Err.find("nowhere.ini"), std::string::npos);
+}
+
+// A failure that escapes a job on a worker fails that job alone; it never
+// ends the program by std::terminate.
+TEST_F(CliTest, AFailureEscapingAJobFailsThatScenarioAlone)
+{
+    for (const char* name : {"a", "b", "c", "d"})
+        Map("maps/" + std::string(name) + ".pud", MapOfEra(0, 32));
+    RunInChildProcess([&] {
+        cli::SetJobHookForTesting([](const std::string& scenario) {
+            if (scenario.ends_with("b.pud"))
+                throw std::runtime_error("worker failed");
+            if (scenario.ends_with("c.pud"))
+                throw 42;
+        });
+        const CliRun run = Render({"-j", "2", dir.File("maps")});
+        cli::SetJobHookForTesting({});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(Lines(run.Err), (std::vector<std::string>{dir.File("maps/b.pud") + ": Error: worker failed",
+                                                            dir.File("maps/c.pud") + ": Error: unknown failure"}));
+        EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "d.bmp"}));
+    });
+}
+
+// With no thread to be had, the run ends at once with a line, before any work.
+TEST_F(CliTest, AThreadThatCannotBeStartedEndsTheRunWithALine)
+{
+    Map("maps/a.pud", MapOfEra(0, 32));
+    fs::create_directories(dir.File("out"));
+    RunWithoutPrivileges(dir, [&] {
+        const rlimit none{0, 0};
+        ASSERT_EQ(::setrlimit(RLIMIT_NPROC, &none), 0);
+        for (const char* jobs : {"1", "2"}) {
+            const CliRun run = Render({"-j", jobs, dir.File("maps")});
+            EXPECT_EQ(run.Status, 1);
+            EXPECT_EQ(run.Err, "tessel-cli: cannot start a thread: Resource temporarily unavailable\n");
+        }
+        EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{});
+    });
 }
 
 TEST_F(CliTest, TheSummaryLineCountsWrittenAndFailed)

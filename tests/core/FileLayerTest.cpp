@@ -264,6 +264,28 @@ TEST(FileLayer, TheReplacementKeepsTheModeAndOwnerAndIsNeverMoreOpenMeanwhile)
     }
 }
 
+// What a process ending on a signal relies on: no temporary file is left,
+// and none is made or renamed afterwards.
+TEST(FileLayer, AfterTheTemporaryFilesAreRemovedForTheExitNoneIsMadeOrRenamed)
+{
+    TempDir dir;
+    WriteText(dir.File("kept.bmp"), "old");
+    RunInChildProcess([&] {
+        ReplacingOutputFile pending(dir.File("kept.bmp"));
+        pending.Write("new", 3);
+        pending.Flush();
+        ReplacingOutputFile other(dir.File("other.bmp"));
+        ASSERT_EQ(FolderEntries(dir.Path()).size(), 3u);
+
+        RemoveTemporaryFilesForExit();
+        EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"kept.bmp"});
+        EXPECT_THROW(pending.Commit(), Exception);
+        EXPECT_THROW(ReplacingOutputFile(dir.File("late.bmp")), Exception);
+    });
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"kept.bmp"});
+    EXPECT_EQ(ReadText(dir.File("kept.bmp")), "old");
+}
+
 TEST(FileLayer, WriteLimitFailsLikeAFullDisk)
 {
     TempDir dir;

@@ -89,21 +89,15 @@ std::vector<std::string> FolderEntries(const std::string& path)
 
 bool PermissionsAreEnforced() { return ::geteuid() != 0; }
 
-void RunWithoutPrivileges(const TempDir& dir, const std::function<void()>& body)
+namespace {
+
+void RunInChild(const std::function<void()>& prepare, const std::function<void()>& body)
 {
-    if (PermissionsAreEnforced()) {
-        body();
-        return;
-    }
-    constexpr uid_t nobody = 65534;
-    fs::permissions(dir.Path(), fs::perms::all);
     std::fflush(nullptr);  // nothing buffered is written twice
     const pid_t child = ::fork();
     ASSERT_GE(child, 0) << "fork failed";
     if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
-            ::setresuid(nobody, nobody, nobody) != 0)
-            std::_Exit(3);
+        prepare();
         try {
             body();
         } catch (const std::exception& error) {
@@ -114,9 +108,33 @@ void RunWithoutPrivileges(const TempDir& dir, const std::function<void()>& body)
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << "the unprivileged part ended by signal " << WTERMSIG(status);
-    ASSERT_NE(WEXITSTATUS(status), 3) << "cannot take the rights of the user nobody";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the unprivileged part failed (see above)";
+    ASSERT_TRUE(WIFEXITED(status)) << "the child process ended by signal " << WTERMSIG(status);
+    ASSERT_NE(WEXITSTATUS(status), 3) << "the child process cannot take the rights of the user nobody";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the part run in a child process failed (see above)";
+}
+
+}  // namespace
+
+void RunInChildProcess(const std::function<void()>& body)
+{
+    RunInChild([] {}, body);
+}
+
+void RunWithoutPrivileges(const TempDir& dir, const std::function<void()>& body)
+{
+    if (PermissionsAreEnforced()) {
+        RunInChildProcess(body);
+        return;
+    }
+    fs::permissions(dir.Path(), fs::perms::all);
+    RunInChild(
+        [] {
+            constexpr uid_t nobody = 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
+                ::setresuid(nobody, nobody, nobody) != 0)
+                std::_Exit(3);
+        },
+        body);
 }
 
 }  // namespace tessel::test

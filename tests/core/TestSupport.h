@@ -61,9 +61,14 @@ std::vector<std::string> FolderEntries(const std::string& path);
 // Whether the process can be refused access by file modes (root cannot).
 bool PermissionsAreEnforced();
 
-// Runs body where file modes bind it: right here when they already do, else
-// in a child process that gives up root's rights for those of the user
-// "nobody", with dir opened to it. The test fails when body fails.
+// Runs body in a child process, where it may change what the whole process
+// holds (limits, the file layer's state) without touching later tests. The
+// test fails when body fails.
+void RunInChildProcess(const std::function<void()>& body);
+
+// Runs body in a child process where file modes bind it: one that gives up
+// root's rights for those of the user "nobody", with dir opened to it, when
+// the tests run as root.
 void RunWithoutPrivileges(const TempDir& dir, const std::function<void()>& body);
 
 }  // namespace tessel::test
