@@ -292,6 +292,50 @@ TEST_F(CliTest, SettingsFileDefaultsYieldToFlags)
     EXPECT_NE(run.Err.find("nowhere.ini"), std::string::npos);
 }
 
+TEST_F(CliTest, AFolderWithoutScenariosIsAFailure)
+{
+    fs::create_directories(dir.File("empty/sub"));
+    Map("empty/sub/notes.txt", MapOfEra(0, 32));
+    for (const std::string command : {"render", "info"}) {
+        SCOPED_TRACE(command);
+        const CliRun run = command == "render" ? RunTesselCli({"render", "--no-settings", "-a", Archive(), "-o",
+                                                               dir.File("out"), dir.File("empty")})
+                                               : RunTesselCli({"info", dir.File("empty")});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Err, dir.File("empty") + ": no scenario files found\n");
+        if (command == "render") {
+            EXPECT_EQ(run.Out.rfind("written 0, failed 1, ", 0), 0u) << run.Out;
+        }
+    }
+}
+
+// Each folder that cannot be read is a failure line; the search goes on.
+TEST_F(CliTest, AFolderThatCannotBeReadIsAFailureAndTheRestIsRendered)
+{
+    Map("maps/a.pud", MapOfEra(0, 32));
+    Map("maps/locked/b.pud", MapOfEra(0, 32));
+    Map("maps/z/c.pud", MapOfEra(0, 32));
+    Map("locked/d.pud", MapOfEra(0, 32));
+    fs::create_directories(dir.File("out"));
+    fs::permissions(dir.File("out"), fs::perms::all);
+    fs::permissions(dir.File("maps/locked"), fs::perms::none);
+    fs::permissions(dir.File("locked"), fs::perms::none);
+    RunWithoutPrivileges(dir, [&] {
+        const std::vector<std::string> lines{dir.File("maps/locked") + ": Error: File access denied",
+                                             dir.File("locked") + ": Error: File access denied"};
+
+        const CliRun render = Render({dir.File("maps"), dir.File("locked")});
+        EXPECT_EQ(render.Status, 1);
+        EXPECT_EQ(Lines(render.Err), lines);
+        EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "z"}));
+
+        const CliRun info = RunTesselCli({"info", dir.File("maps"), dir.File("locked")});
+        EXPECT_EQ(info.Status, 1);
+        EXPECT_EQ(Lines(info.Err), lines);
+        EXPECT_EQ(Lines(info.Out).size(), 2u);
+    });
+}
+
 // A failure that escapes a job on a worker fails that job alone; it never
 // ends the program by std::terminate.
 TEST_F(CliTest, AFailureEscapingAJobFailsThatScenarioAlone)
