@@ -6,6 +6,7 @@
 #include "RenderCommand.h"
 #include "ScenarioWriter.h"
 
+#include <nlohmann/json.hpp>
 #include <png.h>
 
 #include <filesystem>
@@ -382,6 +383,33 @@ TEST_F(CliTest, TheSummaryLineCountsWrittenAndFailed)
                                      dir.File("maps"), dir.File("missing.pud")});
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Out.rfind("written 1, failed 1, ", 0), 0u) << run.Out;
+}
+
+// File names are bytes: each line must still be valid JSON, with every byte
+// sequence that is not UTF-8 shown as U+FFFD.
+TEST_F(CliTest, InfoJsonIsValidWhateverBytesTheNamesHold)
+{
+    const std::string replacement = "\xEF\xBF\xBD";
+    const struct {
+        std::string name;
+        std::string shown;
+    } cases[] = {
+        {"latin1-\xE9t\xE9.pud", "latin1-" + replacement + "t" + replacement + ".pud"},
+        {"cut-\xC3.pud", "cut-" + replacement + ".pud"},
+        {"bytes-\xFF\xFE.pud", "bytes-" + replacement + replacement + ".pud"},
+        {"utf8-\xC3\xA9t\xC3\xA9.pud", "utf8-\xC3\xA9t\xC3\xA9.pud"},
+        {"quote\"back\\slash\ttab.pud", "quote\"back\\slash\ttab.pud"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        const std::string path = Map("named/" + c.name, MapOfEra(1, 64));
+        const CliRun run = RunTesselCli({"info", "--json", path});
+        EXPECT_EQ(run.Status, 0);
+        ASSERT_TRUE(nlohmann::json::accept(run.Out)) << run.Out;
+        const auto line = nlohmann::json::parse(run.Out);
+        EXPECT_EQ(line["path"], dir.File("named/" + c.shown));
+        EXPECT_EQ(line["side"], 64);
+    }
 }
 
 TEST(CliInfo, JsonLinesMatchTheCorpusManifest)
