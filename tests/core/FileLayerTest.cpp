@@ -213,15 +213,6 @@ TEST(FileLayer, TheTemporaryNameIsShortWhateverTheLengthOfTheOutputName)
     EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{name});
 }
 
-class ScopedUmask {
-public:
-    explicit ScopedUmask(mode_t mask) : previous_(::umask(mask)) {}
-    ~ScopedUmask() { ::umask(previous_); }
-
-private:
-    mode_t previous_;
-};
-
 struct stat StatOf(const std::string& path)
 {
     struct stat info {};

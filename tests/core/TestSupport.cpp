@@ -10,6 +10,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,6 +45,9 @@ ErrorBoxRecorder::ErrorBoxRecorder() : scope_([this](const std::string& text) { 
 
 ScopedWriteLimit::ScopedWriteLimit(int64_t limit) { SetWriteLimitForTesting(limit); }
 ScopedWriteLimit::~ScopedWriteLimit() { SetWriteLimitForTesting(-1); }
+
+ScopedUmask::ScopedUmask(unsigned mask) : previous_(::umask(static_cast<mode_t>(mask))) {}
+ScopedUmask::~ScopedUmask() { ::umask(static_cast<mode_t>(previous_)); }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path)
 {

@@ -51,6 +51,18 @@ public:
     ScopedWriteLimit& operator=(const ScopedWriteLimit&) = delete;
 };
 
+// Sets the process's file mode creation mask while it lives.
+class ScopedUmask {
+public:
+    explicit ScopedUmask(unsigned mask);
+    ~ScopedUmask();
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    unsigned previous_;
+};
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::string ReadText(const std::string& path);
