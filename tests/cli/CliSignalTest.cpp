@@ -26,9 +26,7 @@ class CliSignal : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ArchiveWriter archive;
-        archive.Era(0, MakeTestEra(5));
-        archive.WriteTo(dir.File("MAINDAT.WAR"));
+        ArchiveWriter().Era(0, MakeTestEra(5)).WriteTo(dir.File("MAINDAT.WAR"));
         for (int k = 0; k < 12; ++k) {
             const std::string folder = dir.File(k % 2 == 0 ? "maps" : "maps/deeper");
             fs::create_directories(folder);
