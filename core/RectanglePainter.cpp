@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <iterator>
 #include <numeric>
+#include <utility>
 
 namespace tessel {
 
@@ -80,12 +81,12 @@ void PaintRectangles(const std::vector<PaintedRectangle>& rectangles, uint8_t* r
         return;
     const auto rows = static_cast<uint32_t>(side);
 
-    // Rectangle numbers by top row; the stable sort keeps those of one row in
-    // painting order.
+    // Rectangle numbers by top row, those of one row in painting order.
     std::vector<uint32_t> byTop = AllocateBuffer<uint32_t>(rectangles.size());
     std::iota(byTop.begin(), byTop.end(), 0u);
-    std::stable_sort(byTop.begin(), byTop.end(),
-                     [&](uint32_t a, uint32_t b) { return rectangles[a].Top < rectangles[b].Top; });
+    std::sort(byTop.begin(), byTop.end(), [&](uint32_t a, uint32_t b) {
+        return std::pair(rectangles[a].Top, a) < std::pair(rectangles[b].Top, b);
+    });
 
     // The rectangles that cover a row change only at a top and below a
     // bottom; between two changes every row gets the same overlay.
