@@ -9,6 +9,9 @@
 
 namespace tessel::cli {
 
+// Shown once when neither the command line nor the settings name an archive.
+inline constexpr const char* NoArchiveNotice = "no game archive set: using the built-in tileset (see --archive)";
+
 // The settings file that the desktop program "tessel" keeps.
 std::string DesktopSettingsFile();
 

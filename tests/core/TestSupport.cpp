@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "BuiltinTileset.h"
 #include "FileLayer.h"
 
 #include <algorithm>
@@ -84,5 +85,12 @@ std::vector<std::string> FolderEntries(const std::string& path)
 }
 
 bool PermissionsAreEnforced() { return ::geteuid() != 0; }
+
+TTerrainData BuiltinTerrain(int32_t era)
+{
+    TTerrainData terrain;
+    LoadBuiltinTileset(terrain, era);
+    return terrain;
+}
 
 }  // namespace tessel::test

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ErrorBox.h"
+#include "TerrainData.h"
 
 #include <gtest/gtest.h>
 
@@ -59,5 +60,8 @@ bool FileExists(const std::string& path);
 std::vector<std::string> FolderEntries(const std::string& path);
 // Whether the process can be refused access by file modes (root cannot).
 bool PermissionsAreEnforced();
+
+// Era (0 to 3) of the built-in tileset, loaded.
+TTerrainData BuiltinTerrain(int32_t era);
 
 }  // namespace tessel::test
