@@ -22,8 +22,6 @@ namespace fs = std::filesystem;
 
 namespace tessel::cli {
 
-std::string DesktopSettingsFile() { return SettingsFileName("tessel", UserConfigDirectory()); }
-
 TMinimapSettings RenderSettings(const RenderOptions& options)
 {
     TMinimapSettings settings;

@@ -7,7 +7,6 @@
 #include "RenderCommand.h"
 #include "ScenarioWriter.h"
 
-#include <png.h>
 
 #include <filesystem>
 #include <fstream>
@@ -257,28 +256,6 @@ TEST_F(CliTest, TheEraCacheGivesTheSameBytesAsLoadingEveryTime)
     EXPECT_EQ(FolderEntries(dir.File("fresh")), names);
     for (const auto& name : names)
         EXPECT_EQ(ReadFileBytes(dir.File("cached/" + name)), ReadFileBytes(dir.File("fresh/" + name))) << name;
-}
-
-struct DecodedPng {
-    uint32_t Width = 0, Height = 0;
-    std::vector<uint8_t> Pixels;   // row 0 first
-    std::vector<uint8_t> Palette;  // red, green, blue
-};
-
-DecodedPng DecodePng(const std::string& path)
-{
-    DecodedPng decoded;
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    EXPECT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
-    EXPECT_EQ(image.format & PNG_FORMAT_FLAG_COLORMAP, static_cast<png_uint_32>(PNG_FORMAT_FLAG_COLORMAP));
-    image.format = PNG_FORMAT_RGB_COLORMAP;
-    decoded.Width = image.width;
-    decoded.Height = image.height;
-    decoded.Pixels.resize(PNG_IMAGE_SIZE(image));
-    decoded.Palette.resize(PNG_IMAGE_COLORMAP_SIZE(image));
-    EXPECT_TRUE(png_image_finish_read(&image, nullptr, decoded.Pixels.data(), 0, decoded.Palette.data()));
-    return decoded;
 }
 
 TEST_F(CliTest, APngHoldsTheBitmapsPaletteAndPixels)
