@@ -62,6 +62,12 @@ def main():
         return skip("needs root to put the thumbnailer under /usr/local, where the sandbox sees it")
     if not shutil.which("bwrap"):
         return skip("bubblewrap is not installed")
+    # A container without user namespaces gives no sandbox to anybody.
+    probe = subprocess.run(["bwrap", "--ro-bind", "/usr", "/usr", "--symlink", "usr/lib", "/lib",
+                            "--symlink", "usr/lib64", "/lib64", "--proc", "/proc", "--dev", "/dev",
+                            "--unshare-all", "--die-with-parent", "/usr/bin/true"], capture_output=True, text=True)
+    if probe.returncode != 0:
+        return skip("bubblewrap cannot make a sandbox on this machine: " + probe.stderr.strip())
 
     scratch = tempfile.mkdtemp(prefix="tessel-gnome-")
     prefix = tempfile.mkdtemp(prefix="tessel-test-", dir="/usr/local")
