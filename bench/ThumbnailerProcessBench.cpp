@@ -1,8 +1,9 @@
 // Whole tessel-thumbnailer processes, start-up included, as a file manager
 // runs them: a demo map of 128 tiles with its units, at 128 and 256
 // pixels, with no settings file (so the built-in tileset). Wall time per
-// process; a file manager waits for it, and the goal is at most 5 ms at
-// 256 pixels.
+// process, which a file manager waits for (the goal is at most 5 ms at 256
+// pixels), and the process's own processor time (child_cpu_ms), which a
+// busy machine does not inflate.
 #include "DemoData.h"
 
 #include <benchmark/benchmark.h>
@@ -11,6 +12,7 @@
 #include <spawn.h>
 #include <stdexcept>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -57,15 +59,20 @@ void BM_ThumbnailerProcess(benchmark::State& state)
         envp.push_back(variable.data());
     envp.push_back(nullptr);
 
+    double childSeconds = 0;
     for (auto _ : state) {
         pid_t pid;
         int status = 0;
+        rusage usage{};
         if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0 ||
-            ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             state.SkipWithError("the thumbnailer failed");
             break;
         }
+        for (const timeval& time : {usage.ru_utime, usage.ru_stime})
+            childSeconds += static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
     }
+    state.counters["child_cpu_ms"] = benchmark::Counter(childSeconds * 1000, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_ThumbnailerProcess)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
