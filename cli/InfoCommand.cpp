@@ -1,5 +1,6 @@
 #include "InfoCommand.h"
 
+#include "BuiltinTileset.h"
 #include "Exceptions.h"
 #include "JsonLines.h"
 #include "PudData.h"
@@ -14,6 +15,26 @@ const char* EraName(int era)
     static const char* const names[] = {"forest", "winter", "wasteland", "swamp"};
     return era >= 0 && era < 4 ? names[era] : "unknown";
 }
+
+namespace {
+
+// The tiles of a scenario that the built-in tileset has no picture for:
+// all of them for an era that it does not have.
+std::size_t TilesWithoutBuiltinPicture(const TPUDData& scenario)
+{
+    TTerrainData terrain;
+    try {
+        LoadBuiltinTileset(terrain, scenario.Era);
+    } catch (const Exception&) {
+        return scenario.TileMap.size();
+    }
+    std::size_t count = 0;
+    for (const TileCode tile : scenario.TileMap)
+        count += terrain.PictureOfTile(tile) == 0;
+    return count;
+}
+
+}  // namespace
 
 int RunInfo(const InfoOptions& options, Console& console)
 {
@@ -42,6 +63,8 @@ int RunInfo(const InfoOptions& options, Console& console)
                 line["era_name"] = EraName(scenario.Era);
                 line["side"] = scenario.MapSize;
                 line["units"] = scenario.UnitCount;
+                if (options.BuiltinTileset)
+                    line["tiles_without_picture"] = TilesWithoutBuiltinPicture(scenario);
             } else {
                 line["error"] = failure;
             }
@@ -49,7 +72,11 @@ int RunInfo(const InfoOptions& options, Console& console)
         } else if (failure.empty()) {
             console.Out << input.Path << ": era " << scenario.Era << " (" << EraName(scenario.Era) << "), "
                         << scenario.MapSize << " x " << scenario.MapSize << " tiles, " << scenario.UnitCount
-                        << (scenario.UnitCount == 1 ? " unit\n" : " units\n");
+                        << (scenario.UnitCount == 1 ? " unit" : " units");
+            if (options.BuiltinTileset)
+                console.Out << ", " << TilesWithoutBuiltinPicture(scenario)
+                            << " tiles without a picture in the built-in tileset";
+            console.Out << '\n';
         } else {
             console.Out << input.Path << ": " << failure << '\n';
         }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace tessel::cli {
+namespace tessel {
 
 // The PNG file's bytes; raises EOutOfMemory when memory runs out and
 // Exception "PNG encoder failed: <libpng's reason>" for any other failure.
@@ -17,4 +17,9 @@ std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t h
 bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
                   const BmpPalette& palette);
 
-}  // namespace tessel::cli
+// The same at zlib's fastest level, for thumbnails that a file manager
+// waits for: a third larger, in a fifth of the time.
+bool WriteFastPngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
+                      const BmpPalette& palette);
+
+}  // namespace tessel

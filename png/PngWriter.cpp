@@ -9,9 +9,13 @@
 #include <cstdio>
 #include <new>
 
-namespace tessel::cli {
+namespace tessel {
 
 namespace {
+
+// zlib's levels: 1 is the fastest, 9 the smallest; 6 is libpng's default.
+constexpr int DefaultPngCompression = 6;
+constexpr int FastPngCompression = 1;
 
 // What the encoder writes into, and why libpng gave up. Filled from libpng's
 // callbacks, which must never let a C++ exception pass through its C frames.
@@ -48,16 +52,16 @@ void FlushNothing(png_structp) {}
 struct WriteStructs {
     png_structp Png = nullptr;
     png_infop Info = nullptr;
+    WriteStructs() = default;
     WriteStructs(const WriteStructs&) = delete;
     WriteStructs& operator=(const WriteStructs&) = delete;
-    WriteStructs() = default;
     ~WriteStructs() { png_destroy_write_struct(&Png, &Info); }
 };
 
 // libpng leaves this function by longjmp when it fails, so it holds no
 // object with a destructor; it answers false instead.
 bool EncodeRows(const WriteStructs& structs, const uint8_t* raster, uint16_t width, uint16_t height,
-                const png_color* colors)
+                const png_color* colors, int compressionLevel)
 {
     png_structp png = structs.Png;
     png_infop info = structs.Info;
@@ -66,6 +70,7 @@ bool EncodeRows(const WriteStructs& structs, const uint8_t* raster, uint16_t wid
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_PLTE(png, info, colors, 256);
+    png_set_compression_level(png, compressionLevel);
     png_write_info(png, info);
     for (uint32_t row = 0; row < height; ++row)
         png_write_row(png, raster + static_cast<std::size_t>(row) * width);
@@ -73,9 +78,8 @@ bool EncodeRows(const WriteStructs& structs, const uint8_t* raster, uint16_t wid
     return true;
 }
 
-}  // namespace
-
-std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t height, const BmpPalette& palette)
+std::vector<uint8_t> EncodeAtLevel(const uint8_t* raster, uint16_t width, uint16_t height, const BmpPalette& palette,
+                                   int compressionLevel)
 {
     png_color colors[256];
     for (std::size_t k = 0; k < 256; ++k)
@@ -92,7 +96,7 @@ std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t h
     if (!structs.Png || !structs.Info)
         throw EOutOfMemory();
     png_set_write_fn(structs.Png, &state, AppendToVector, FlushNothing);
-    if (!EncodeRows(structs, raster, width, height, colors)) {
+    if (!EncodeRows(structs, raster, width, height, colors, compressionLevel)) {
         if (state.OutOfMemory)
             throw EOutOfMemory();
         throw Exception(std::string("PNG encoder failed: ") + state.Failure);
@@ -100,10 +104,10 @@ std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t h
     return bytes;
 }
 
-bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
-                  const BmpPalette& palette)
+bool WritePng(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
+              const BmpPalette& palette, int compressionLevel)
 {
-    const std::vector<uint8_t> bytes = EncodePng(raster, width, height, palette);
+    const std::vector<uint8_t> bytes = EncodeAtLevel(raster, width, height, palette, compressionLevel);
     const std::unique_ptr<ReplacingOutputFile> file = CreateImageFile(fileName);
     if (!file)
         return false;
@@ -118,4 +122,23 @@ bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const 
     return true;
 }
 
-}  // namespace tessel::cli
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t height, const BmpPalette& palette)
+{
+    return EncodeAtLevel(raster, width, height, palette, DefaultPngCompression);
+}
+
+bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
+                  const BmpPalette& palette)
+{
+    return WritePng(raster, width, height, fileName, palette, DefaultPngCompression);
+}
+
+bool WriteFastPngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
+                      const BmpPalette& palette)
+{
+    return WritePng(raster, width, height, fileName, palette, FastPngCompression);
+}
+
+}  // namespace tessel
