@@ -3,6 +3,7 @@
 #pragma once
 
 #include "FileLayer.h"
+#include "ScenarioChunks.h"
 
 #include <array>
 #include <cstdint>
@@ -13,19 +14,15 @@ namespace tessel {
 
 using TileCode = uint16_t;
 
-// A four-character chunk tag, compared byte for byte.
-using ChunkTag = std::array<char, 4>;
-
-namespace chunk_tag {
-inline constexpr ChunkTag Era{'E', 'R', 'A', ' '};
-inline constexpr ChunkTag EraX{'E', 'R', 'A', 'X'};
-inline constexpr ChunkTag Dim{'D', 'I', 'M', ' '};
-inline constexpr ChunkTag UnitTypeData{'U', 'D', 'T', 'A'};
-inline constexpr ChunkTag TileMap{'M', 'T', 'X', 'M'};
-inline constexpr ChunkTag Units{'U', 'N', 'I', 'T'};
-}  // namespace chunk_tag
-
 inline constexpr int32_t UnitRecordSize = 8;
+
+// Unit types that the readers tell apart.
+namespace unit_type {
+inline constexpr uint8_t GoldMine = 0x5C;
+inline constexpr uint8_t OilPatch = 0x5D;
+inline constexpr uint8_t HumanStart = 0x5E;  // a start location: its owner starts there
+inline constexpr uint8_t OrcStart = 0x5F;
+}  // namespace unit_type
 // Offset of the unit size table (4 bytes per unit type) in the UDTA data.
 inline constexpr int32_t UnitSizeTableOffset = 2448;
 // The least UDTA length accepted: the size entries of types 0 to 109.
@@ -49,10 +46,12 @@ public:
     // Loads a scenario; raises EPUDEx, EInOutError or EOutOfMemory. A failed
     // load leaves the object without buffers.
     void LoadFromFile(const std::string& fileName);
+    // The same from a file the caller opened and closes, so that another
+    // reader can take more from it.
+    void LoadFromOpenFile(InputFile& file);
 
-    // Searches the chunks from the start of the file. Returns the data length
-    // of the first chunk with tag, the file positioned at its data; -1 when
-    // none is found. Never raises.
+    // The chunk search of ScenarioChunks.h: the stated length of the first
+    // chunk with tag, the file positioned at its data; -1 when none is found.
     int32_t FindChunk(InputFile& file, const ChunkTag& tag) const;
 
     // The props of unit index; raises EPUDEx "Unit out of range." for an index
@@ -63,9 +62,5 @@ public:
 private:
     void ReleaseBuffers();
 };
-
-// Reads count bytes in pieces of at most 2048; a short read raises
-// "Read beyond end of file".
-void ReadInBlocks(InputFile& file, uint8_t* buffer, int32_t count);
 
 }  // namespace tessel

@@ -89,6 +89,18 @@ std::map<std::string, Bytes> ScenarioSeeds()
         .ChunkWithStatedLength(chunk_tag::TileMap, 0x7FFFFFFE, {0, 0, 0, 0});
     seeds["side_65535"] = widest.Bytes();
 
+    ScenarioContent catalogued = MapWithUnits(1, 32);
+    catalogued.Units.push_back({4, 5, unit_type::HumanStart, 0, 0});
+    catalogued.Units.push_back({20, 21, unit_type::OrcStart, 1, 0});
+    catalogued.Metadata = {0x11, "Sea of \x84 and \xE1", SlotBytes{5, 4, 3, 2, 1, 0, 6, 7, 9},
+                           SlotBytes{0, 1, 2, 1, 0}, SlotWords{1000, 2000}, SlotWords{300}, SlotWords{0, 65535}};
+    seeds["map_with_every_metadata_chunk"] = WriteScenario(catalogued).Bytes();
+    ScenarioWriter shortMetadata = WriteScenario(MapWithUnits(0, 32));
+    shortMetadata.Chunk(chunk_tag::Owners, {5, 5, 5})
+        .Chunk(chunk_tag::StartingGold, Bytes(31, 7))
+        .ChunkWithStatedLength(chunk_tag::Description, 32, {'c', 'u', 't'});
+    seeds["map_with_short_metadata_chunks"] = shortMetadata.Bytes();
+
     ScenarioWriter cutHeader;
     cutHeader.Chunk(chunk_tag::Era, EraChunkData(0)).Raw({'D', 'I', 'M', ' ', 4});
     seeds["cut_chunk_header"] = cutHeader.Bytes();
@@ -176,6 +188,7 @@ int main(int argc, char** argv)
     try {
         for (const auto& [name, bytes] : ScenarioSeeds()) {
             Save(root / "scenario", name, bytes);
+            Save(root / "catalogue", name, bytes);
             Save(root / "minimap", name, bytes);
             Save(root / "thumbnailer", name, ThumbnailerSeed("96", bytes));
         }

@@ -4,8 +4,8 @@
 # oversized allocation), leaving the input as build-fuzz/findings/<target>-*.
 #
 #   FUZZ_SECONDS  seconds per target (default 60)
-#   FUZZ_TARGETS  targets to run (default: scenario archive expand minimap
-#                 thumbnailer)
+#   FUZZ_TARGETS  targets to run (default: scenario catalogue archive expand
+#                 minimap thumbnailer)
 #   BUILD_DIR     build folder (default build-fuzz)
 #   JOBS          build jobs (default 2)
 #   CORPUS_DIR    real scenarios used as extra seeds when present (default:
@@ -14,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-60}
-targets=${FUZZ_TARGETS:-"scenario archive expand minimap thumbnailer"}
+targets=${FUZZ_TARGETS:-"scenario catalogue archive expand minimap thumbnailer"}
 build=${BUILD_DIR:-build-fuzz}
 jobs=${JOBS:-2}
 
@@ -33,7 +33,7 @@ for target in $targets; do
   mkdir -p "$work"
   dirs=("$work" "$build/seeds/$target")
   # Real scenarios feed the targets that read scenarios; only read, never copied.
-  if [[ ( "$target" == scenario || "$target" == minimap ) && -d "$corpus" ]]; then
+  if [[ ( "$target" == scenario || "$target" == catalogue || "$target" == minimap ) && -d "$corpus" ]]; then
     dirs+=("$corpus")
   fi
   echo "== fuzzing $target for $seconds s"

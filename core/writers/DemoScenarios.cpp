@@ -165,6 +165,8 @@ constexpr uint8_t TownHall = 74;
 constexpr uint8_t GreatHall = 75;
 constexpr uint8_t GoldMine = 92;
 constexpr uint8_t OilPatch = 93;
+constexpr uint8_t HumanStart = 94;
+constexpr uint8_t OrcStart = 95;
 }  // namespace unit
 
 constexpr uint8_t NeutralOwner = 15;
@@ -198,12 +200,13 @@ public:
         bases_.push_back(base);
     }
 
-    ScenarioContent Finish(uint16_t era, std::optional<uint16_t> eraX)
+    ScenarioContent Finish(uint16_t era, std::optional<uint16_t> eraX, const std::string& description)
     {
         field_.Settle();
         ScenarioContent content;
         content.Era = era;
         content.EraX = eraX;
+        content.Metadata = Metadata(description);
         content.Side = side_;
         content.UnitSizes = DemoUnitSizes;
         content.Tiles = field_.Encode(land_.Seed);
@@ -216,6 +219,36 @@ public:
     }
 
 private:
+    // Version 1.1 of the format; every base's slot a human player, every
+    // other slot nobody, and the neutral slot 15 a passive computer.
+    ScenarioMetadata Metadata(const std::string& description) const
+    {
+        constexpr uint8_t Passive = 0x02, Nobody = 0x03, HumanPlayer = 0x05;
+        constexpr uint8_t HumanRace = 0, OrcRace = 1, NeutralRace = 2;
+        ScenarioMetadata meta;
+        meta.Version = 0x11;
+        meta.Description = description;
+        SlotBytes owners, races;
+        owners.fill(Nobody);
+        races.fill(HumanRace);
+        owners[NeutralOwner] = Passive;
+        races[NeutralOwner] = NeutralRace;
+        for (const Base& base : bases_) {
+            owners[base.Owner] = HumanPlayer;
+            races[base.Owner] = base.Human ? HumanRace : OrcRace;
+        }
+        meta.Owners = owners;
+        meta.Races = races;
+        SlotWords gold, lumber, oil;
+        gold.fill(2000);
+        lumber.fill(1000);
+        oil.fill(1000);
+        meta.Gold = gold;
+        meta.Lumber = lumber;
+        meta.Oil = oil;
+        return meta;
+    }
+
     bool IsSolid(const ScenarioContent& content, int x, int y, TC terrain) const
     {
         if (x < 0 || y < 0 || x >= side_ || y >= side_)
@@ -229,9 +262,12 @@ private:
         return IsSolid(content, x, y, TC::LightWater) || IsSolid(content, x, y, TC::DarkWater);
     }
 
-    static void Put(ScenarioContent& content, int x, int y, uint8_t type, uint8_t owner)
+    // A mine's gold in units of 2500: 100,000.
+    static constexpr uint16_t MineGold = 40;
+
+    static void Put(ScenarioContent& content, int x, int y, uint8_t type, uint8_t owner, uint16_t extra = 0)
     {
-        content.Units.push_back({static_cast<uint16_t>(x), static_cast<uint16_t>(y), type, owner, 0});
+        content.Units.push_back({static_cast<uint16_t>(x), static_cast<uint16_t>(y), type, owner, extra});
     }
 
     // A town hall with farms, barracks, workers and soldiers, and a gold
@@ -244,11 +280,13 @@ private:
             PlaceWall(content, base);
         const uint8_t owner = base.Owner;
         const bool human = base.Human;
+        // The start location lies under the hall, which is painted over it.
+        Put(content, x + 5, y + 6, human ? unit::HumanStart : unit::OrcStart, owner);
         Put(content, x + 5, y + 6, human ? unit::TownHall : unit::GreatHall, owner);
         Put(content, x + 2, y + 2, human ? unit::Farm : unit::PigFarm, owner);
         Put(content, x + 5, y + 2, human ? unit::Farm : unit::PigFarm, owner);
         Put(content, x + 9, y + 2, human ? unit::HumanBarracks : unit::OrcBarracks, owner);
-        Put(content, x + 1, y + 7, unit::GoldMine, NeutralOwner);
+        Put(content, x + 1, y + 7, unit::GoldMine, NeutralOwner, MineGold);
         for (int k = 0; k < 3; ++k)
             Put(content, x + 4 + (k == 2 ? 5 : 0), y + 7 + (k == 1 ? 1 : 0), human ? unit::Peasant : unit::Peon,
                 owner);
@@ -354,7 +392,7 @@ DemoScenario ForestIsle()
     PaintLake(map.Field(), 22, 10, 2);
     map.AddBase({3, 4, 0, true, false});
     map.AddBase({15, 17, 1, false, false});
-    return {"demo_forest_isle.pud", map.Finish(0, std::nullopt)};
+    return {"demo_forest_isle.pud", map.Finish(0, std::nullopt, "A small isle for two")};
 }
 
 // Two snowy shores across a channel, with rock ridges inland.
@@ -366,7 +404,7 @@ DemoScenario WinterPass()
     map.AddBase({26, 3, 1, false, false});
     map.AddBase({42, 46, 2, true, false});
     map.AddBase({20, 48, 3, false, false});
-    return {"demo_winter_pass.pud", map.Finish(1, std::nullopt)};
+    return {"demo_winter_pass.pud", map.Finish(1, std::nullopt, "Snow on both shores")};
 }
 
 // Dry land with many ridges and a few lakes; two bases walled.
@@ -382,7 +420,7 @@ DemoScenario WastelandRidges()
     map.AddBase({72, 76, 3, false, false});
     map.AddBase({40, 20, 4, true, false});
     map.AddBase({40, 66, 5, false, false});
-    return {"demo_wasteland_ridges.pud", map.Finish(2, std::nullopt)};
+    return {"demo_wasteland_ridges.pud", map.Finish(2, std::nullopt, "Ridges and walled keeps")};
 }
 
 // Swamp islands for eight players. Like real swamp maps, the era stands in
@@ -395,7 +433,7 @@ DemoScenario SwampArchipelago()
         {{8, 8}, {57, 6}, {106, 8}, {6, 58}, {108, 58}, {8, 108}, {57, 110}, {106, 108}}};
     for (std::size_t k = 0; k < places.size(); ++k)
         map.AddBase({places[k].first, places[k].second, static_cast<uint8_t>(k), k % 2 == 0, false});
-    return {"demo_swamp_archipelago.pud", map.Finish(2, uint16_t{3})};
+    return {"demo_swamp_archipelago.pud", map.Finish(2, uint16_t{3}, "Eight isles in the swamp")};
 }
 
 // A wide forest land cut by two rivers, with walled human keeps.
@@ -410,7 +448,7 @@ DemoScenario ForestKingdoms()
     map.AddBase({90, 16, 1, false, false});
     map.AddBase({14, 94, 2, true, true});
     map.AddBase({86, 100, 3, false, false});
-    return {"demo_forest_kingdoms.pud", map.Finish(0, std::nullopt)};
+    return {"demo_forest_kingdoms.pud", map.Finish(0, std::nullopt, "Two rivers, four kingdoms")};
 }
 
 }  // namespace

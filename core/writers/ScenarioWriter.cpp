@@ -2,6 +2,7 @@
 
 #include "ByteOrder.h"
 #include "FileLayer.h"
+#include "ScenarioInfo.h"
 
 #include <algorithm>
 #include <utility>
@@ -96,6 +97,25 @@ std::vector<uint8_t> UnitsChunkData(const std::vector<UnitPlacement>& units)
     return data;
 }
 
+std::vector<uint8_t> VersionChunkData(uint16_t version) { return EraChunkData(version); }
+
+std::vector<uint8_t> DescriptionChunkData(const std::string& text)
+{
+    std::vector<uint8_t> data(DescriptionLength);
+    std::copy_n(text.begin(), std::min(text.size(), data.size()), data.begin());
+    return data;
+}
+
+std::vector<uint8_t> SlotBytesChunkData(const SlotBytes& slots) { return {slots.begin(), slots.end()}; }
+
+std::vector<uint8_t> SlotWordsChunkData(const SlotWords& slots)
+{
+    std::vector<uint8_t> data(2 * slots.size());
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        WriteU16LE(&data[2 * i], slots[i]);
+    return data;
+}
+
 // The data grows beyond length when an entry set in sizes needs it.
 std::vector<uint8_t> UnitDataChunkData(const std::vector<UnitSize>& sizes, std::size_t length)
 {
@@ -113,12 +133,28 @@ std::vector<uint8_t> UnitDataChunkData(const std::vector<UnitSize>& sizes, std::
 
 ScenarioWriter WriteScenario(const ScenarioContent& content)
 {
+    const ScenarioMetadata& meta = content.Metadata;
     ScenarioWriter writer;
+    if (meta.Version)
+        writer.Chunk(chunk_tag::Version, VersionChunkData(*meta.Version));
+    if (meta.Description)
+        writer.Chunk(chunk_tag::Description, DescriptionChunkData(*meta.Description));
+    if (meta.Owners)
+        writer.Chunk(chunk_tag::Owners, SlotBytesChunkData(*meta.Owners));
     writer.Chunk(chunk_tag::Era, EraChunkData(content.Era));
     if (content.EraX)
         writer.Chunk(chunk_tag::EraX, EraChunkData(*content.EraX));
     writer.Chunk(chunk_tag::Dim, DimChunkData(content.Side, content.Side));
     writer.Chunk(chunk_tag::UnitTypeData, UnitDataChunkData(content.UnitSizes));
+    const std::pair<ChunkTag, const std::optional<SlotWords>*> resources[] = {{chunk_tag::StartingGold, &meta.Gold},
+                                                                             {chunk_tag::StartingLumber, &meta.Lumber},
+                                                                             {chunk_tag::StartingOil, &meta.Oil}};
+    if (meta.Races)
+        writer.Chunk(chunk_tag::Races, SlotBytesChunkData(*meta.Races));
+    for (const auto& [tag, slots] : resources) {
+        if (*slots)
+            writer.Chunk(tag, SlotWordsChunkData(**slots));
+    }
     const std::size_t cells = static_cast<std::size_t>(content.Side) * content.Side;
     writer.Chunk(chunk_tag::TileMap,
                  TileMapChunkData(content.Tiles.empty() ? std::vector<TileCode>(cells) : content.Tiles));

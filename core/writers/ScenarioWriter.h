@@ -4,6 +4,7 @@
 
 #include "../PudData.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -52,7 +53,29 @@ struct UnitSize {
 std::vector<uint8_t> UnitDataChunkData(const std::vector<UnitSize>& sizes = {},
                                        std::size_t length = MinimumUnitDataLength);
 
-// A complete, valid scenario: ERA, DIM, UDTA, MTXM and UNIT chunks.
+// The metadata chunks: 16 slots of one byte (OWNR, SIDE) or one 16-bit
+// word (SGLD, SLBR, SOIL) each; a description of 32 bytes, the text cut or
+// padded with zero bytes.
+using SlotBytes = std::array<uint8_t, 16>;
+using SlotWords = std::array<uint16_t, 16>;
+std::vector<uint8_t> VersionChunkData(uint16_t version);
+std::vector<uint8_t> DescriptionChunkData(const std::string& text);
+std::vector<uint8_t> SlotBytesChunkData(const SlotBytes& slots);
+std::vector<uint8_t> SlotWordsChunkData(const SlotWords& slots);
+
+// What a map list shows; each part is written as its chunk when set.
+struct ScenarioMetadata {
+    std::optional<uint16_t> Version;
+    std::optional<std::string> Description;  // code page 437 bytes
+    std::optional<SlotBytes> Owners;
+    std::optional<SlotBytes> Races;
+    std::optional<SlotWords> Gold;
+    std::optional<SlotWords> Lumber;
+    std::optional<SlotWords> Oil;
+};
+
+// A complete, valid scenario: ERA, DIM, UDTA, MTXM and UNIT chunks, with
+// the metadata chunks where the game puts them.
 struct ScenarioContent {
     uint16_t Era = 0;
     std::optional<uint16_t> EraX;  // written as an ERAX chunk when set
@@ -60,6 +83,7 @@ struct ScenarioContent {
     std::vector<TileCode> Tiles;  // Side x Side; empty gives all tile code 0
     std::vector<UnitSize> UnitSizes;
     std::vector<UnitPlacement> Units;
+    ScenarioMetadata Metadata;
 };
 ScenarioWriter WriteScenario(const ScenarioContent& content);
 
