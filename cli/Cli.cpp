@@ -2,6 +2,7 @@
 
 #include "CliOptions.h"
 #include "DemoCommand.h"
+#include "GalleryCommand.h"
 #include "InfoCommand.h"
 #include "RenderCommand.h"
 
@@ -45,6 +46,8 @@ int RunCli(const std::vector<std::string>& args, Console& console)
             return Dispatch(ParseRenderOptions(rest), console, RunRender);
         if (command == "info")
             return Dispatch(ParseInfoOptions(rest), console, RunInfo);
+        if (command == "gallery")
+            return Dispatch(ParseGalleryOptions(rest), console, RunGallery);
         if (command == "demo")
             return Dispatch(ParseDemoOptions(rest), console, RunDemo);
         throw UsageError("unknown command \"" + command + "\"");

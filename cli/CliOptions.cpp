@@ -15,7 +15,8 @@ const char* const MainUsage =
     "\n"
     "Commands:\n"
     "  render   render scenario files or folders of them into bitmaps\n"
-    "  info     show the era, map side and unit count of scenario files\n"
+    "  info     show what scenario files hold: era, side, players, description...\n"
+    "  gallery  make a browsable web page of scenario files with their minimaps\n"
     "  demo     write a generated demo archive and demo scenarios\n"
     "\n"
     "  tessel-cli COMMAND --help   shows the options of a command\n"
@@ -59,6 +60,34 @@ const char* const InfoUsage =
     "      --json            one JSON object per line\n"
     "      --builtin-tileset also count the tiles the built-in tileset has no picture for\n"
     "  -h, --help            show this text\n";
+
+const char* const GalleryUsage =
+    "Usage: tessel-cli gallery [OPTIONS] PATH... -o DIR\n"
+    "\n"
+    "Makes a browsable catalogue of scenario files, and of every .pud file found\n"
+    "under each folder: DIR/index.html shows every map as a card with its\n"
+    "minimap, name, side, era, players, description and gold, to filter, search\n"
+    "and sort; it works from disk without a network. The minimaps go into\n"
+    "DIR/minimaps as PNG files, keeping sub-folders; DIR/maps.json holds the data.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output DIR      the gallery's folder (created when missing)\n"
+    "      --title TEXT      the page's title (default: \"Map gallery\")\n"
+    "  -a, --archive FILE    the game archive MAINDAT.WAR (default: MainDat of the settings)\n"
+    "      --size N          image side in pixels for every map size (default: 160)\n"
+    "      --size32 N        image side for maps of 32 tiles (likewise --size64, --size96, --size128)\n"
+    "      --units           paint units over the terrain\n"
+    "      --no-units        terrain only\n"
+    "  -j, --jobs N          scenarios rendered at once (default: one per core)\n"
+    "      --settings FILE   take the defaults from this settings file\n"
+    "      --no-settings     take the built-in defaults (units drawn)\n"
+    "      --no-cache        load the archive afresh for every scenario\n"
+    "  -q, --quiet           no progress display and no summary\n"
+    "  -h, --help            show this text\n"
+    "\n"
+    "Exit status: 0 when every scenario is in the gallery, 1 when any failed\n"
+    "(the page lists them with their message), 2 for a usage error or when no\n"
+    "archive is known.\n";
 
 const char* const DemoUsage =
     "Usage: tessel-cli demo DIR\n"
@@ -141,14 +170,9 @@ int32_t ImageSideValue(const std::string& option, const std::string& text)
     return *value;
 }
 
-}  // namespace
-
-std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<std::string>& args)
+// The options that render and gallery share, with the same meaning.
+void AddRenderingOptions(ArgumentWalker& walker, RenderOptions& options)
 {
-    RenderOptions options;
-    bool help = false;
-    ArgumentWalker walker(args);
-    walker.Flag({"-h", "--help"}, [&] { help = true; });
     walker.Valued({"-o", "--output"}, [&](const std::string& v) {
         if (v.empty())
             throw UsageError("--output needs a folder");
@@ -174,14 +198,6 @@ std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<st
     }
     walker.Flag({"--units"}, [&] { options.Units = true; });
     walker.Flag({"--no-units"}, [&] { options.Units = false; });
-    walker.Valued({"-f", "--format"}, [&](const std::string& v) {
-        if (v == "bmp")
-            options.Format = ImageFormat::Bmp;
-        else if (v == "png")
-            options.Format = ImageFormat::Png;
-        else
-            throw UsageError("--format takes bmp or png, not \"" + v + "\"");
-    });
     walker.Valued({"-j", "--jobs"}, [&](const std::string& v) {
         const auto jobs = ParseIntegerText(v);
         if (!jobs || *jobs < 1 || *jobs > 1024)
@@ -192,16 +208,64 @@ std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<st
     walker.Flag({"--no-settings"}, [&] { options.NoSettings = true; });
     walker.Flag({"--no-cache"}, [&] { options.NoCache = true; });
     walker.Flag({"-q", "--quiet"}, [&] { options.Quiet = true; });
-    options.Paths = walker.Run();
-    if (help)
-        return HelpRequest{RenderUsage};
+}
+
+void CheckRenderingOptions(const RenderOptions& options, const char* command)
+{
     if (options.SettingsFile && options.NoSettings)
         throw UsageError("--settings and --no-settings exclude each other");
     if (options.Archive && options.BuiltinTileset)
         throw UsageError("--archive and --builtin-tileset exclude each other");
     if (options.Paths.empty())
-        throw UsageError("render needs at least one scenario file or folder");
+        throw UsageError(std::string(command) + " needs at least one scenario file or folder");
+}
+
+}  // namespace
+
+std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<std::string>& args)
+{
+    RenderOptions options;
+    bool help = false;
+    ArgumentWalker walker(args);
+    walker.Flag({"-h", "--help"}, [&] { help = true; });
+    AddRenderingOptions(walker, options);
+    walker.Valued({"-f", "--format"}, [&](const std::string& v) {
+        if (v == "bmp")
+            options.Format = ImageFormat::Bmp;
+        else if (v == "png")
+            options.Format = ImageFormat::Png;
+        else
+            throw UsageError("--format takes bmp or png, not \"" + v + "\"");
+    });
+    options.Paths = walker.Run();
+    if (help)
+        return HelpRequest{RenderUsage};
+    CheckRenderingOptions(options, "render");
     return options;
+}
+
+std::variant<GalleryOptions, HelpRequest> ParseGalleryOptions(const std::vector<std::string>& args)
+{
+    GalleryOptions gallery;
+    RenderOptions& options = gallery.Render;
+    options.Format = ImageFormat::Png;
+    options.OutputDirectory.clear();
+    bool help = false;
+    ArgumentWalker walker(args);
+    walker.Flag({"-h", "--help"}, [&] { help = true; });
+    AddRenderingOptions(walker, options);
+    walker.Valued({"--title"}, [&](const std::string& v) { gallery.Title = v; });
+    options.Paths = walker.Run();
+    if (help)
+        return HelpRequest{GalleryUsage};
+    CheckRenderingOptions(options, "gallery");
+    if (options.OutputDirectory.empty())
+        throw UsageError("gallery needs an output folder: -o DIR");
+    // One size for every card unless the command line says otherwise.
+    for (auto& size : options.ImageSizes)
+        if (!size)
+            size = GalleryImageSide;
+    return gallery;
 }
 
 std::variant<InfoOptions, HelpRequest> ParseInfoOptions(const std::vector<std::string>& args)

@@ -35,6 +35,15 @@ struct RenderOptions {
     bool Quiet = false;
 };
 
+// A gallery's images are PNG files in OutputDirectory/minimaps.
+struct GalleryOptions {
+    RenderOptions Render;
+    std::string Title = "Map gallery";
+};
+
+// The image side of a gallery's minimaps when no --size option is given.
+inline constexpr int32_t GalleryImageSide = 160;
+
 struct InfoOptions {
     std::vector<std::string> Paths;
     bool Json = false;
@@ -55,10 +64,12 @@ struct HelpRequest {
 std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<std::string>& args);
 std::variant<InfoOptions, HelpRequest> ParseInfoOptions(const std::vector<std::string>& args);
 std::variant<DemoOptions, HelpRequest> ParseDemoOptions(const std::vector<std::string>& args);
+std::variant<GalleryOptions, HelpRequest> ParseGalleryOptions(const std::vector<std::string>& args);
 
 extern const char* const MainUsage;
 extern const char* const RenderUsage;
 extern const char* const InfoUsage;
 extern const char* const DemoUsage;
+extern const char* const GalleryUsage;
 
 }  // namespace tessel::cli

@@ -1,0 +1,69 @@
+// A headless Chromium driven through its own remote debugging protocol over
+// a pair of pipes (--remote-debugging-pipe): no network port, no WebSocket,
+// no other language runtime. One page; every command and wait has a timeout.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace tessel::test {
+
+using nlohmann::json;
+
+class ChromiumSession {
+public:
+    // Starts the browser found by ChromiumProgram() with a fresh profile in
+    // profileFolder and opens one blank page; raises std::runtime_error.
+    explicit ChromiumSession(const std::string& profileFolder);
+    ~ChromiumSession();
+    ChromiumSession(const ChromiumSession&) = delete;
+    ChromiumSession& operator=(const ChromiumSession&) = delete;
+
+    // The browser program: $TESSEL_CHROMIUM, or chromium found on PATH;
+    // empty when there is none.
+    static std::string ProgramPath();
+
+    // Sends a command to the page and returns its result; raises with the
+    // browser's error message.
+    json Command(const std::string& method, const json& params = json::object());
+
+    // Opens url and returns once its load event has fired.
+    void Navigate(const std::string& url);
+
+    // The value of a JavaScript expression in the page; a promise is awaited.
+    // An exception in the page raises std::runtime_error with its text.
+    json Evaluate(const std::string& expression);
+
+    // Console errors, uncaught exceptions and failed loads seen so far.
+    const std::vector<std::string>& Errors() const { return errors_; }
+
+    // The browser's own log (its stderr), for a failure report.
+    std::string BrowserLog() const;
+
+private:
+    json Send(const std::string& method, const json& params, bool toPage);
+    // Reads messages until one answers id, keeping the events met on the way.
+    json AwaitResponse(int id);
+    // Reads messages until the event method arrives.
+    void AwaitEvent(const std::string& method);
+    json ReadMessage(std::chrono::steady_clock::time_point deadline);
+    void Note(const json& event);
+
+    std::string profile_;
+    std::string logPath_;
+    pid_t pid_ = -1;
+    int toBrowser_ = -1;
+    int fromBrowser_ = -1;
+    std::string pending_;
+    std::vector<json> events_;
+    std::string sessionId_;
+    int nextId_ = 1;
+    std::vector<std::string> errors_;
+    std::chrono::seconds timeout_{60};
+};
+
+}  // namespace tessel::test

@@ -1,0 +1,278 @@
+// The gallery page in a real browser: a gallery of written scenarios (the
+// demo maps, names that need escaping, a sub-folder, broken files) plus the
+// real maps of the corpus, opened from disk in headless Chromium.
+#include "ChromiumSession.h"
+
+#include "Cli.h"
+#include "DemoData.h"
+#include "GalleryPage.h"
+#include "ScenarioWriter.h"
+#include "TestSupport.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace tessel::test {
+namespace {
+
+using StringSet = std::set<std::string>;
+
+// A map of the written part of the gallery with what the filters look at.
+struct WrittenMap {
+    std::string path;  // below the scenario folder
+    uint16_t side;
+    uint16_t era;
+    std::string description;
+    int players;
+};
+
+ScenarioContent MapContent(const WrittenMap& map)
+{
+    ScenarioContent content;
+    content.Era = map.era;
+    content.Side = map.side;
+    content.Metadata.Version = 0x11;
+    content.Metadata.Description = map.description;
+    SlotBytes owners{};
+    owners.fill(0x03);
+    for (int slot = 0; slot < map.players; ++slot)
+        owners[static_cast<std::size_t>(slot)] = slot % 2 ? 0x04 : 0x05;
+    content.Metadata.Owners = owners;
+    content.Metadata.Races = SlotBytes{0, 1, 0, 1, 0, 1, 0, 1};
+    for (int slot = 0; slot < map.players; ++slot)
+        content.Units.push_back({static_cast<uint16_t>(slot), 0, static_cast<uint8_t>(0x5E + slot % 2),
+                                 static_cast<uint8_t>(slot), 0});
+    return content;
+}
+
+const WrittenMap WrittenMaps[] = {
+    {"golf course.pud", 32, 1, "Putting green", 8},
+    {"sub/deeper/Crazy Golf #1.pud", 64, 1, "Eight holes & more", 4},
+    {"sub/war%20<b>&'quote\".pud", 64, 3, "</script><!-- not the end", 2},
+    {"sub/\xC3\x86r\xC3\xB8 island.PUD", 96, 2, "\x84 and \x94: island golf", 6},
+    {"snow.pud", 32, 1, "", 1},
+};
+
+const char* const BrokenMaps[] = {"broken/no_dim.pud", "broken/empty.pud"};
+
+std::string FileUrl(const std::string& path)
+{
+    return "file://" + cli::RelativeUrl(fs::absolute(path).lexically_normal().string());
+}
+
+// What the page shows for a card's name: the file name without ".pud".
+std::string NameOf(const std::string& path)
+{
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    if (name.size() > 4)
+        name.resize(name.size() - 4);
+    return name;
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+class GalleryInBrowser : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (ChromiumSession::ProgramPath().empty())
+            return;
+        folder_ = new TempDir;
+        const std::string scenarios = folder_->File("scenarios");
+        const std::string archive = folder_->File("MAINDAT.WAR");
+        WriteDemoArchive(archive);
+        for (const DemoScenario& demo : MakeDemoScenarios()) {
+            fs::create_directories(scenarios);
+            WriteScenario(demo.Content).WriteTo(scenarios + "/" + demo.FileName);
+        }
+        for (const WrittenMap& map : WrittenMaps) {
+            fs::create_directories(fs::path(scenarios + "/" + map.path).parent_path());
+            WriteScenario(MapContent(map)).WriteTo(scenarios + "/" + map.path);
+        }
+        fs::create_directories(scenarios + "/broken");
+        ScenarioWriter().Chunk(chunk_tag::Era, EraChunkData(0)).WriteTo(scenarios + "/" + BrokenMaps[0]);
+        ScenarioWriter().WriteTo(scenarios + "/" + BrokenMaps[1]);
+
+        std::vector<std::string> args{"gallery", "--no-settings", "-q",       "-a", archive, "-o",
+                                      site(),    "--title",       "Test maps", scenarios};
+        const std::string corpus = TESSEL_CORPUS_DIR;
+        if (fs::is_directory(corpus))
+            args.push_back(corpus);
+        std::ostringstream out, err;
+        cli::Console console{out, err};
+        status_ = cli::RunCli(args, console);
+        std::ifstream data(site() + "/maps.json");
+        maps_ = new json(json::parse(data));
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete maps_;
+        delete folder_;
+        maps_ = nullptr;
+        folder_ = nullptr;
+    }
+
+    void SetUp() override
+    {
+        if (ChromiumSession::ProgramPath().empty())
+            GTEST_SKIP() << "no chromium program; scripts/install-deps.sh installs it";
+        browser_ = std::make_unique<ChromiumSession>(profile_.File("profile"));
+        browser_->Navigate(FileUrl(site() + "/index.html"));
+    }
+
+    void TearDown() override
+    {
+        if (browser_) {
+            EXPECT_EQ(browser_->Errors(), std::vector<std::string>()) << "errors in the page";
+        }
+    }
+
+    static std::string site() { return folder_->File("site"); }
+
+    // The maps of maps.json that made a card, and those that failed.
+    static StringSet MapsWhere(const std::function<bool(const json&)>& wanted)
+    {
+        StringSet paths;
+        for (const json& map : *maps_)
+            if (!map.contains("error") && wanted(map))
+                paths.insert(map["path"].get<std::string>());
+        return paths;
+    }
+
+    // Sets the fragment and waits until the page has taken it in.
+    void GoTo(const std::string& fragment)
+    {
+        browser_->Evaluate("new Promise((done) => { addEventListener('hashchange', () => setTimeout(done, 0), "
+                           "{once: true}); location.hash = " +
+                           json(fragment).dump() + "; })");
+    }
+
+    StringSet VisibleCards()
+    {
+        const json paths =
+            browser_->Evaluate("[...document.querySelectorAll('[data-map]')].filter((c) => !c.hidden)"
+                               ".map((c) => c.dataset.map)");
+        return paths.get<StringSet>();
+    }
+
+    static inline TempDir* folder_ = nullptr;
+    static inline json* maps_ = nullptr;
+    static inline int status_ = -1;
+    TempDir profile_;
+    std::unique_ptr<ChromiumSession> browser_;
+};
+
+TEST_F(GalleryInBrowser, ShowsACardWithALoadedImageAndAnAltTextForEveryMapAndListsTheFailures)
+{
+    EXPECT_EQ(status_, 1) << "failed scenarios make the run fail";
+    const StringSet all = MapsWhere([](const json&) { return true; });
+    ASSERT_GE(all.size(), std::size(WrittenMaps) + 5);
+    EXPECT_EQ(VisibleCards(), all);
+
+    // Lazy images load as they come into view; the test wants them all now.
+    const json unloaded = browser_->Evaluate(R"(
+        Promise.all([...document.querySelectorAll('[data-map]')].map((card) => {
+          const image = card.querySelector('img');
+          image.loading = 'eager';
+          const loaded = image.complete ? Promise.resolve() :
+            new Promise((done) => { image.onload = done; image.onerror = done; });
+          const good = () => image.naturalWidth > 0 && image.alt.startsWith('Minimap of ');
+          return loaded.then(() => good() ? null : card.dataset.map);
+        })).then((cards) => cards.filter((card) => card !== null)))");
+    EXPECT_EQ(unloaded, json::array()) << "cards without a loaded image or an alt text";
+
+    const json failures = browser_->Evaluate(
+        "Object.fromEntries([...document.querySelectorAll('[data-failed]')].map((f) => [f.dataset.failed, "
+        "f.textContent]))");
+    ASSERT_EQ(failures.size(), (*maps_).size() - all.size());
+    for (const char* broken : BrokenMaps) {
+        ASSERT_TRUE(failures.contains(broken)) << broken;
+        EXPECT_NE(failures[broken].get<std::string>().find("Error: Invalid PUD ("), std::string::npos);
+    }
+    EXPECT_EQ(browser_->Evaluate("document.title"), "Test maps");
+}
+
+TEST_F(GalleryInBrowser, FiltersBySideEraAndPlayersFromTheFragmentAndShowThemInTheControls)
+{
+    const StringSet side64 = MapsWhere([](const json& map) { return map["side"] == 64; });
+    ASSERT_FALSE(side64.empty());
+    GoTo("side=64");
+    EXPECT_EQ(VisibleCards(), side64);
+    EXPECT_EQ(browser_->Evaluate("document.getElementById('side').value"), "64");
+
+    GoTo("side=64&era=winter&players=4");
+    const StringSet combined = MapsWhere(
+        [](const json& map) { return map["side"] == 64 && map["era_name"] == "winter" && map["players"] == 4; });
+    ASSERT_FALSE(combined.empty());
+    EXPECT_EQ(VisibleCards(), combined);
+
+    GoTo("era=swamp");
+    EXPECT_EQ(VisibleCards(), MapsWhere([](const json& map) { return map["era_name"] == "swamp"; }));
+
+    GoTo("");
+    EXPECT_EQ(VisibleCards().size(), MapsWhere([](const json&) { return true; }).size());
+}
+
+TEST_F(GalleryInBrowser, SearchesNamesAndDescriptionsAsTypedAndPutsTheSearchInTheFragment)
+{
+    const StringSet golf = MapsWhere([](const json& map) {
+        const std::string description = map["description"].is_string() ? map["description"].get<std::string>() : "";
+        return Lower(NameOf(map["path"]) + "\n" + description).find("golf") != std::string::npos;
+    });
+    ASSERT_GE(golf.size(), 3u);  // by name, in a sub-folder, by description
+
+    // Typed from the keyboard into the search field.
+    browser_->Evaluate("document.getElementById('q').focus()");
+    browser_->Command("Input.insertText", {{"text", "GoLf"}});
+    EXPECT_EQ(VisibleCards(), golf);
+    EXPECT_EQ(browser_->Evaluate("location.hash"), "#q=GoLf");
+
+    // Opening the linked view afresh shows the same cards.
+    browser_->Navigate("about:blank");
+    browser_->Navigate(FileUrl(site() + "/index.html") + "#q=golf&sort=players");
+    EXPECT_EQ(VisibleCards(), golf);
+    EXPECT_EQ(browser_->Evaluate("document.getElementById('q').value"), "golf");
+
+    GoTo("q=%3C%2Fscript%3E");  // "</script>" stays text in a description
+    EXPECT_EQ(VisibleCards(), (StringSet{"sub/war%20<b>&'quote\".pud"}));
+}
+
+TEST_F(GalleryInBrowser, SortsByPlayersMostFirstThenByName)
+{
+    GoTo("sort=players");
+    const json shown = browser_->Evaluate(
+        "[...document.querySelectorAll('[data-map]')].map((c) => [c.dataset.players, c.dataset.map])");
+    ASSERT_EQ(shown.size(), MapsWhere([](const json&) { return true; }).size());
+    for (std::size_t k = 1; k < shown.size(); ++k) {
+        const int before = std::stoi(shown[k - 1][0].get<std::string>());
+        const int after = std::stoi(shown[k][0].get<std::string>());
+        EXPECT_GE(before, after) << shown[k - 1][1] << " before " << shown[k][1];
+    }
+    EXPECT_EQ(shown.front()[0], "8");
+    EXPECT_EQ(browser_->Evaluate("document.getElementById('sort').value"), "players");
+}
+
+TEST_F(GalleryInBrowser, FitsAPhoneScreenWithoutScrollingSideways)
+{
+    browser_->Command("Emulation.setDeviceMetricsOverride",
+                      {{"width", 375}, {"height", 740}, {"deviceScaleFactor", 2}, {"mobile", true}});
+    browser_->Navigate(FileUrl(site() + "/index.html"));
+    EXPECT_EQ(browser_->Evaluate("document.documentElement.scrollWidth <= window.innerWidth"), true);
+    EXPECT_EQ(browser_->Evaluate("getComputedStyle(document.getElementById('maps')).gridTemplateColumns.split(' ')"
+                                 ".length"),
+              1);
+}
+
+}  // namespace
+}  // namespace tessel::test
