@@ -16,7 +16,6 @@
   const summary = byId("summary");
   const noMatch = byId("no-match");
   const numbers = new Intl.NumberFormat("en");
-  const collator = new Intl.Collator(undefined, { numeric: true, sensitivity: "base" });
 
   const entries = JSON.parse(byId("gallery-data").textContent);
   const maps = entries.filter((entry) => !("error" in entry));
@@ -95,16 +94,19 @@
     return card;
   }
 
+  // Names compare without regard to case, and numbers in them by value
+  // ("map 2" before "map 10"); a key made once keeps sorting thousands quick.
+  function sortKey(text) {
+    return text.toLocaleLowerCase().replace(/\d+/g, (digits) => digits.padStart(12, "0"));
+  }
+
   // Cards and what the filter and the sort look at, built once.
   const cards = maps.map((map) => ({
     map: map,
     element: makeCard(map),
-    name: mapName(map.path),
+    nameKey: sortKey(mapName(map.path)) + "\n" + sortKey(map.path),
     text: (mapName(map.path) + "\n" + (map.description || "")).toLocaleLowerCase(),
   }));
-  const fragment = document.createDocumentFragment();
-  cards.forEach((card) => fragment.appendChild(card.element));
-  list.appendChild(fragment);
 
   function addOptions(select, values, label) {
     values.forEach((value) => {
@@ -184,7 +186,7 @@
   // Larger numbers first; unknown numbers last; equal ones by name.
   const numberKeys = { side: (map) => map.side, players: (map) => map.players, gold: (map) => map.gold };
   function compare(key) {
-    const byName = (a, b) => collator.compare(a.name, b.name) || collator.compare(a.map.path, b.map.path);
+    const byName = (a, b) => (a.nameKey < b.nameKey ? -1 : a.nameKey > b.nameKey ? 1 : 0);
     if (!(key in numberKeys))
       return byName;
     const value = numberKeys[key];
@@ -199,6 +201,7 @@
     };
   }
 
+  // Sorting moves the cards in one step; the first sort places them.
   let shownSort = null;
   function apply(state) {
     let shown = 0;
@@ -211,10 +214,7 @@
     });
     const sort = state.sort || "name";
     if (sort !== shownSort) {
-      const sorted = cards.slice().sort(compare(sort));
-      const moved = document.createDocumentFragment();
-      sorted.forEach((card) => moved.appendChild(card.element));
-      list.appendChild(moved);
+      list.replaceChildren(...cards.slice().sort(compare(sort)).map((card) => card.element));
       shownSort = sort;
     }
     noMatch.hidden = shown > 0 || cards.length === 0;
