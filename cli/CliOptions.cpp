@@ -74,6 +74,7 @@ const char* const GalleryUsage =
     "  -o, --output DIR      the gallery's folder (created when missing)\n"
     "      --title TEXT      the page's title (default: \"Map gallery\")\n"
     "  -a, --archive FILE    the game archive MAINDAT.WAR (default: MainDat of the settings)\n"
+    "      --builtin-tileset render with Tessel's own tileset instead of the game archive\n"
     "      --size N          image side in pixels for every map size (default: 160)\n"
     "      --size32 N        image side for maps of 32 tiles (likewise --size64, --size96, --size128)\n"
     "      --units           paint units over the terrain\n"
@@ -85,9 +86,9 @@ const char* const GalleryUsage =
     "  -q, --quiet           no progress display and no summary\n"
     "  -h, --help            show this text\n"
     "\n"
-    "Exit status: 0 when every scenario is in the gallery, 1 when any failed\n"
-    "(the page lists them with their message), 2 for a usage error or when no\n"
-    "archive is known.\n";
+    "Without an archive, given or set in the settings, the built-in tileset is\n"
+    "used. Exit status: 0 when every scenario is in the gallery, 1 when any\n"
+    "failed (the page lists them with their message), 2 for a usage error.\n";
 
 const char* const DemoUsage =
     "Usage: tessel-cli demo DIR\n"

@@ -4,9 +4,10 @@
 #include "ErrorBox.h"
 #include "Exceptions.h"
 #include "GalleryPage.h"
+#include "JobsInOrder.h"
 #include "MakeMinimap.h"
 #include "PathPieces.h"
-#include "PngWriter.h"
+#include "Progress.h"
 #include "RenderCommand.h"
 #include "ScenarioInfo.h"
 
@@ -29,11 +30,12 @@ namespace {
 
 constexpr const char* MinimapFolder = "minimaps";
 
-// One map of the gallery: its JSON object and the lines that report a failure.
-struct GalleryEntry {
+// One map of the gallery: its object in the page's data, whether its
+// minimap was written, and what ErrorBox showed when it failed.
+struct GalleryOutcome {
     Json Data;
-    std::vector<std::string> Lines;
-    bool Failed = false;
+    bool Written = false;
+    std::vector<std::string> Messages;
 };
 
 std::string JoinLines(const std::vector<std::string>& lines)
@@ -44,43 +46,52 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return text;
 }
 
-GalleryEntry MakeEntry(const ScenarioInput& input, const std::string& galleryFolder, const TMinimapSettings& settings,
-                       const MinimapBackend& backend)
+// Reads what the scenario holds, then renders it as render would; a file
+// the minimap reader refuses fails with the message a render gives it.
+GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& mapPath, const std::string& image,
+                               const TMinimapSettings& settings, const MinimapBackend& backend)
 {
-    GalleryEntry entry;
-    const std::string mapPath = GalleryMapPath(input);
-    std::vector<std::string> boxes;
-    ScopedErrorBoxHandler collect([&](const std::string& text) { boxes.push_back(text); });
-
+    GalleryOutcome outcome;
+    std::string failure;
     TScenarioInfo info;
-    try {
-        info.LoadFromFile(input.Path);
-    } catch (const Exception& error) {
-        ErrorBox("Error: " + error.Message());
-    } catch (const std::bad_alloc&) {
-        ErrorBox("Error: " + EOutOfMemory().Message());
-    }
-    if (boxes.empty()) {
-        const std::string image = OutputPathFor(input, MinimapFolder, ".png");
-        const std::string output = JoinPath(galleryFolder, image);
-        if (!input.SubFolder.empty()) {
-            std::error_code ignored;  // a folder that cannot be made shows when the file is opened
-            fs::create_directories(fs::path(output).parent_path(), ignored);
+    if (job.CollidesWith.empty()) {
+        try {
+            info.LoadFromFile(job.Input.Path);
+        } catch (const Exception& error) {
+            failure = error.Message();
+        } catch (const std::bad_alloc&) {
+            failure = EOutOfMemory().Message();
         }
-        entry.Data = ScenarioJson(mapPath, info);
-        if (MakeMinimap(input.Path, output, settings, backend))
-            entry.Data["minimap"] = RelativeUrl(image);
     }
-    if (!boxes.empty()) {
-        entry.Failed = true;
-        if (entry.Data.is_null())
-            entry.Data = FailureJson(mapPath, JoinLines(boxes));
-        else
-            entry.Data["error"] = JoinLines(boxes);
-        for (const std::string& box : boxes)
-            entry.Lines.push_back(input.Path + ": " + box);
+    if (!failure.empty()) {
+        outcome.Messages.push_back("Error: " + failure);
+        outcome.Data = FailureJson(mapPath, outcome.Messages.front());
+        return outcome;
     }
-    return entry;
+    RenderOutcome rendered = RunRenderJob(job, settings, backend);
+    outcome.Written = rendered.Written;
+    outcome.Messages = std::move(rendered.Messages);
+    outcome.Data = job.CollidesWith.empty() ? ScenarioJson(mapPath, info) : Json{{"path", mapPath}};
+    if (rendered.Written)
+        outcome.Data["minimap"] = RelativeUrl(image);
+    else
+        outcome.Data["error"] = JoinLines(outcome.Messages);
+    return outcome;
+}
+
+// What escapes the job's own reports fails the job alone, with a message.
+GalleryOutcome RunGalleryJob(const RenderJob& job, const std::string& image, const TMinimapSettings& settings,
+                             const MinimapBackend& backend)
+{
+    const std::string mapPath = GalleryMapPath(job.Input);
+    std::string failure = "Error: unknown failure";
+    try {
+        return RunUnguardedJob(job, mapPath, image, settings, backend);
+    } catch (const std::exception& error) {
+        failure = std::string("Error: ") + error.what();
+    } catch (...) {
+    }
+    return {FailureJson(mapPath, failure), false, {failure}};
 }
 
 }  // namespace
@@ -90,50 +101,71 @@ int RunGallery(const GalleryOptions& options, Console& console)
     const auto started = std::chrono::steady_clock::now();
     const RenderOptions& render = options.Render;
     const TMinimapSettings settings = RenderSettings(render);
-    if (settings.MainDat.empty()) {
-        console.Err << "tessel-cli: no archive known: give the path of MAINDAT.WAR with --archive FILE\n";
-        return ExitUsage;
-    }
+    const bool builtinTileset = UsesBuiltinTileset(render, settings, console);
     std::vector<std::string> problems;
     const std::vector<ScenarioInput> inputs = DiscoverScenarios(render.Paths, problems);
     for (const std::string& problem : problems)
         console.Err << problem << '\n';
 
     const std::string folder = render.OutputDirectory;
+    const std::string minimaps = JoinPath(folder, MinimapFolder);
     {
         std::error_code ignored;  // a folder that cannot be made shows when the first file is written
-        fs::create_directories(JoinPath(folder, MinimapFolder), ignored);
+        fs::create_directories(minimaps, ignored);
     }
+    const std::vector<RenderJob> jobs = PlanRenderJobs(inputs, minimaps, ".png");
     EraCache cache;
-    MinimapBackend backend = DefaultMinimapBackend();
-    if (!render.NoCache)
-        backend.LoadTerrain = [&cache](const std::string& archive, int32_t era) { return cache.Get(archive, era); };
-    backend.WriteImage = WritePngFile;
+    const MinimapBackend backend = RenderBackend(render, builtinTileset, cache);
 
+    Progress progress(console, jobs.size(), !render.Quiet && console.ErrIsTerminal);
     Json maps = Json::array();
-    std::size_t written = 0;
+    std::size_t shown = 0;
     std::size_t failed = problems.size();
-    for (const ScenarioInput& input : inputs) {
-        GalleryEntry entry = MakeEntry(input, folder, settings, backend);
-        for (const std::string& line : entry.Lines)
-            console.Err << line << '\n';
-        entry.Failed ? ++failed : ++written;
-        maps.push_back(std::move(entry.Data));
-    }
-    try {
-        WriteGallerySite(folder, options.Title, maps);
-    } catch (const Exception& error) {
-        console.Err << "tessel-cli: cannot write the gallery into \"" << folder << "\": " << error.Message() << '\n';
-        return ExitSomeFailed;
-    }
+    JobsInOrder<GalleryOutcome> run(jobs.size(), WorkerCount(render.Jobs, jobs.size()), [&](std::size_t index) {
+        const std::string image = OutputPathFor(jobs[index].Input, MinimapFolder, ".png");
+        return RunGalleryJob(jobs[index], image, settings, backend);
+    });
+    const int signal = run.ReportInOrder(
+        [&](std::size_t index, GalleryOutcome& outcome) {
+            outcome.Messages.empty() ? ++shown : ++failed;
+            if (!outcome.Messages.empty()) {
+                progress.Clear();
+                for (const std::string& message : outcome.Messages)
+                    console.Err << jobs[index].Input.Path << ": " << message << '\n';
+            }
+            maps.push_back(std::move(outcome.Data));
+            progress.Show(index + 1, failed);
+        },
+        [&](std::size_t index) { progress.Show(index, failed); });
+    progress.Clear();
 
+    // An interrupted run keeps the minimaps written so far and writes no
+    // page; a signal while the page is written removes the file in writing.
+    std::string pageFailure;
+    if (signal == 0) {
+        try {
+            WriteGallerySite(folder, options.Title, maps);
+        } catch (const std::exception& error) {
+            pageFailure = error.what();
+        }
+    }
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
     if (!render.Quiet) {
         char summary[160];
-        std::snprintf(summary, sizeof summary, "gallery of %zu maps, failed %zu, %.2f s", written, failed,
+        std::snprintf(summary, sizeof summary, "gallery of %zu maps, failed %zu, %.2f s", shown, failed,
                       seconds.count());
-        console.Out << summary << '\n' << "Open " << JoinPath(folder, "index.html") << '\n';
+        console.Out << summary << '\n';
     }
+    if (const int interruption = run.Signal(); interruption != 0) {
+        console.Err << "tessel-cli: interrupted before the gallery's page was complete\n";
+        run.ExitAfterSignal(console, interruption);
+    }
+    if (!pageFailure.empty()) {
+        console.Err << "tessel-cli: cannot write the gallery into \"" << folder << "\": " << pageFailure << '\n';
+        return ExitSomeFailed;
+    }
+    if (!render.Quiet)
+        console.Out << "Open " << JoinPath(folder, "index.html") << '\n';
     return failed == 0 ? ExitSuccess : ExitSomeFailed;
 }
 

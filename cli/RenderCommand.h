@@ -3,10 +3,15 @@
 
 #include "CliOptions.h"
 #include "Console.h"
+#include "EraCache.h"
+#include "MakeMinimap.h"
 #include "MinimapSettings.h"
+#include "ScenarioDiscovery.h"
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tessel::cli {
 
@@ -17,6 +22,38 @@ inline constexpr const char* NoArchiveNotice = "no game archive set: using the b
 // defaults), then the options over them. Raises UsageError for a --settings
 // file that does not exist.
 TMinimapSettings RenderSettings(const RenderOptions& options);
+
+// Whether a run renders with the built-in tileset: when asked to, or when
+// no archive is known, which it then says once.
+bool UsesBuiltinTileset(const RenderOptions& options, const TMinimapSettings& settings, Console& console);
+
+// Where a run's jobs get their era terrain (the archive's through the
+// cache, or the built-in tileset) and how they store an image.
+MinimapBackend RenderBackend(const RenderOptions& options, bool builtinTileset, EraCache& cache);
+
+// One scenario to render and where its image goes.
+struct RenderJob {
+    ScenarioInput Input;
+    std::string Output;
+    // Set for a job whose output path an earlier job already takes.
+    std::string CollidesWith;
+};
+
+struct RenderOutcome {
+    bool Written = false;
+    // What went wrong, as ErrorBox showed it ("Error: ..."), in order.
+    std::vector<std::string> Messages;
+};
+
+// A job per input, its image in outputDirectory (keeping sub-folders) with
+// extension; a second input for one output path is marked, not dropped.
+std::vector<RenderJob> PlanRenderJobs(const std::vector<ScenarioInput>& inputs, const std::string& outputDirectory,
+                                      std::string_view extension);
+
+// Renders one job: makes its sub-folder and calls MakeMinimap, collecting
+// what it shows; a colliding job fails without reading anything. What
+// escapes MakeMinimap's own reports fails the job alone, with a message.
+RenderOutcome RunRenderJob(const RenderJob& job, const TMinimapSettings& settings, const MinimapBackend& backend);
 
 // Renders every scenario the options name and prints the summary. On
 // SIGINT, SIGTERM or SIGHUP it removes every temporary file, keeps the

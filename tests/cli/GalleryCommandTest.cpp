@@ -1,0 +1,215 @@
+#include "TestSupport.h"
+
+#include "ArchiveWriter.h"
+#include "Cli.h"
+#include "ScenarioInfo.h"
+#include "ScenarioJson.h"
+#include "ScenarioWriter.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace tessel::test {
+namespace {
+
+using cli::Json;
+
+struct CliRun {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+CliRun TesselCli(const std::vector<std::string>& args)
+{
+    std::ostringstream out, err;
+    cli::Console console{out, err, false};
+    const int status = cli::RunCli(args, console);
+    return {status, out.str(), err.str()};
+}
+
+// The width that a PNG file's header states (big-endian, bytes 16 to 19).
+uint32_t PngWidth(const std::string& path)
+{
+    const std::vector<uint8_t> bytes = ReadFileBytes(path);
+    if (bytes.size() < 24)
+        return 0;
+    return uint32_t{bytes[16]} << 24 | uint32_t{bytes[17]} << 16 | uint32_t{bytes[18]} << 8 | bytes[19];
+}
+
+ScenarioContent Map(uint16_t era, uint16_t side, const std::string& description, int players)
+{
+    ScenarioContent content;
+    content.Era = era;
+    content.Side = side;
+    content.Metadata.Version = 0x11;
+    content.Metadata.Description = description;
+    SlotBytes owners{};
+    owners.fill(0x03);
+    for (int slot = 0; slot < players; ++slot)
+        owners[static_cast<std::size_t>(slot)] = 0x05;
+    content.Metadata.Owners = owners;
+    content.Units = {{2, 3, unit_type::GoldMine, 15, 20}, {4, 5, unit_type::HumanStart, 0, 0}};
+    return content;
+}
+
+class GalleryCommand : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ArchiveWriter archive;
+        for (int era = 0; era < 4; ++era)
+            archive.Era(era, MakeTestEra(static_cast<uint8_t>(era)));
+        archive.WriteTo(Archive());
+    }
+
+    std::string Archive() const { return dir.File("MAINDAT.WAR"); }
+
+    std::string Write(const std::string& relative, const ScenarioWriter& writer) const
+    {
+        const std::string path = dir.File(relative);
+        fs::create_directories(fs::path(path).parent_path());
+        writer.WriteTo(path);
+        return path;
+    }
+
+    CliRun Gallery(std::vector<std::string> extra) const
+    {
+        std::vector<std::string> args{"gallery", "--no-settings", "-q", "-a", Archive(), "-o", dir.File("site")};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return TesselCli(args);
+    }
+
+    Json Maps() const { return Json::parse(ReadText(dir.File("site/maps.json"))); }
+
+    TempDir dir;
+};
+
+TEST_F(GalleryCommand, WritesThePageTheDataAndAMinimapPerMapKeepingSubFolders)
+{
+    Write("maps/top.pud", WriteScenario(Map(0, 32, "Top of the list", 2)));
+    const std::string deep = Write("maps/deep/er/Deep Map.PUD", WriteScenario(Map(1, 64, "\x84lpine", 4)));
+    Write("maps/notes.txt", WriteScenario(Map(0, 32, "", 1)));
+
+    const CliRun run = Gallery({"--title", "Tom & Jerry's maps", dir.File("maps")});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "");
+    for (const char* file : {"index.html", "gallery.css", "gallery.js", "maps.json"})
+        EXPECT_TRUE(FileExists(dir.File("site/") + file)) << file;
+    EXPECT_EQ(FolderEntries(dir.File("site/minimaps")), (std::vector<std::string>{"deep", "top.png"}));
+    EXPECT_EQ(PngWidth(dir.File("site/minimaps/deep/er/Deep Map.png")), 160u);
+    EXPECT_NE(ReadText(dir.File("site/index.html")).find("<h1>Tom &amp; Jerry&#39;s maps</h1>"), std::string::npos);
+
+    // The data of each map is what the catalogue reader finds, with the
+    // path below the searched folder and the image's URL.
+    const Json maps = Maps();
+    ASSERT_EQ(maps.size(), 2u);
+    TScenarioInfo info;
+    info.LoadFromFile(deep);
+    Json expected = cli::ScenarioJson("deep/er/Deep Map.PUD", info);
+    expected["minimap"] = "minimaps/deep/er/Deep%20Map.png";
+    EXPECT_EQ(maps[0], expected);
+    EXPECT_EQ(maps[0]["description"], "\xC3\xA4lpine");
+    EXPECT_EQ(maps[1]["path"], "top.pud");
+    EXPECT_EQ(maps[1]["players"], 2);
+    EXPECT_EQ(maps[1]["gold"], 50000);
+}
+
+TEST_F(GalleryCommand, FailedMapsAreListedWithTheirMessageAndFailTheRun)
+{
+    Write("maps/good.pud", WriteScenario(Map(0, 32, "", 2)));
+    const std::string noDim = Write("maps/no_dim.pud", ScenarioWriter().Chunk(chunk_tag::Era, EraChunkData(0)));
+    const std::string badEra = Write("maps/era_7.pud", WriteScenario(Map(7, 32, "", 2)));
+    const std::string twin = Write("more/good.pud", WriteScenario(Map(1, 32, "", 2)));
+
+    const CliRun run = Gallery({dir.File("maps"), twin});
+    EXPECT_EQ(run.Status, 1);
+    const Json maps = Maps();
+    ASSERT_EQ(maps.size(), 4u);
+    std::map<std::string, std::string> errors;
+    for (const Json& map : maps)
+        if (map.contains("error"))
+            errors[map["path"]] = map["error"];
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors["no_dim.pud"], "Error: Invalid PUD (no DIM chunk).");
+    EXPECT_NE(errors["era_7.pud"].find("Error: "), std::string::npos);
+    EXPECT_NE(errors["good.pud"].find("is already written for"), std::string::npos);
+    // A map that the reader takes but that cannot be rendered keeps its data.
+    const auto era7 =
+        std::find_if(maps.begin(), maps.end(), [](const Json& map) { return map["path"] == "era_7.pud"; });
+    ASSERT_NE(era7, maps.end());
+    EXPECT_EQ((*era7)["era"], 7);
+
+    // Each failure is also a line of its own, as render prints it.
+    EXPECT_NE(run.Err.find(noDim + ": Error: Invalid PUD (no DIM chunk).\n"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find(badEra + ": Error: "), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find(twin + ": Error: output file"), std::string::npos) << run.Err;
+    EXPECT_TRUE(FileExists(dir.File("site/minimaps/good.png")));
+}
+
+TEST_F(GalleryCommand, ImagesAre160PixelsUnlessTheCommandLineSaysOtherwise)
+{
+    Write("maps/a.pud", WriteScenario(Map(0, 32, "", 2)));
+    Write("maps/b.pud", WriteScenario(Map(0, 64, "", 2)));
+    const std::string settings = dir.File("tessel.ini");
+    std::ofstream(settings) << "[Settings]\nSize32=40\nSize64=50\nMainDat=" << Archive() << "\n";
+
+    const struct {
+        std::vector<std::string> options;
+        uint32_t side32, side64;
+    } cases[] = {
+        {{"--settings", settings}, 160, 160},
+        {{"--settings", settings, "--size", "96"}, 96, 96},
+        {{"--settings", settings, "--size64", "72"}, 160, 72},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"gallery", "-q", "-o", dir.File("site")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(dir.File("maps"));
+        const CliRun run = TesselCli(args);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(PngWidth(dir.File("site/minimaps/a.png")), c.side32);
+        EXPECT_EQ(PngWidth(dir.File("site/minimaps/b.png")), c.side64);
+    }
+}
+
+TEST_F(GalleryCommand, TheDataIsTheSameForAnyNumberOfWorkers)
+{
+    for (int k = 0; k < 12; ++k)
+        Write("maps/m" + std::to_string(k) + ".pud", WriteScenario(Map(static_cast<uint16_t>(k % 4), 32, "", k % 8)));
+    Write("maps/broken.pud", ScenarioWriter());
+    ASSERT_EQ(Gallery({"-j", "1", dir.File("maps")}).Status, 1);
+    const Json one = Maps();
+    ASSERT_EQ(Gallery({"-j", "4", dir.File("maps")}).Status, 1);
+    EXPECT_EQ(Maps(), one);
+}
+
+TEST(GalleryOptions, UsageErrorsAndHelp)
+{
+    const struct {
+        std::vector<std::string> args;
+        std::string says;
+    } cases[] = {
+        {{"gallery", "maps"}, "gallery needs an output folder: -o DIR"},
+        {{"gallery", "-o", "site"}, "gallery needs at least one scenario file or folder"},
+        {{"gallery", "-o", "site", "-f", "bmp", "maps"}, "unknown option -f"},
+        {{"gallery", "-o", "site", "--title"}, "option --title needs a value"},
+        {{"gallery", "-o", "site", "--size", "0", "maps"}, "--size takes an image side from 1 to 65532"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = TesselCli(c.args);
+        EXPECT_EQ(run.Status, 2);
+        EXPECT_NE(run.Err.find(c.says), std::string::npos) << run.Err;
+        EXPECT_NE(run.Err.find("Try 'tessel-cli gallery --help'."), std::string::npos) << run.Err;
+    }
+    const CliRun help = TesselCli({"gallery", "--help"});
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(help.Out.rfind("Usage: tessel-cli gallery", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tessel::test
