@@ -3,7 +3,7 @@
 // real maps of the corpus, opened from disk in headless Chromium.
 #include "ChromiumSession.h"
 
-#include "Cli.h"
+#include "CliRun.h"
 #include "DemoData.h"
 #include "GalleryPage.h"
 #include "ScenarioWriter.h"
@@ -14,7 +14,6 @@
 #include <fstream>
 #include <functional>
 #include <set>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -108,9 +107,7 @@ protected:
         const std::string corpus = TESSEL_CORPUS_DIR;
         if (fs::is_directory(corpus))
             args.push_back(corpus);
-        std::ostringstream out, err;
-        cli::Console console{out, err};
-        status_ = cli::RunCli(args, console);
+        status_ = RunTesselCli(args).Status;
         std::ifstream data(site() + "/maps.json");
         maps_ = new json(json::parse(data));
     }

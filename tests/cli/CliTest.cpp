@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
@@ -20,20 +21,6 @@ namespace fs = std::filesystem;
 
 namespace tessel::test {
 namespace {
-
-struct CliRun {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
-CliRun RunTesselCli(const std::vector<std::string>& args)
-{
-    std::ostringstream out, err;
-    cli::Console console{out, err, false};
-    const int status = cli::RunCli(args, console);
-    return {status, out.str(), err.str()};
-}
 
 std::vector<std::string> Lines(const std::string& text)
 {

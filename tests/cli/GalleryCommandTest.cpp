@@ -1,7 +1,7 @@
+#include "CliRun.h"
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "Cli.h"
 #include "ScenarioInfo.h"
 #include "ScenarioJson.h"
 #include "ScenarioWriter.h"
@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -17,20 +16,6 @@ namespace tessel::test {
 namespace {
 
 using cli::Json;
-
-struct CliRun {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
-CliRun TesselCli(const std::vector<std::string>& args)
-{
-    std::ostringstream out, err;
-    cli::Console console{out, err, false};
-    const int status = cli::RunCli(args, console);
-    return {status, out.str(), err.str()};
-}
 
 // The width that a PNG file's header states (big-endian, bytes 16 to 19).
 uint32_t PngWidth(const std::string& path)
@@ -81,7 +66,7 @@ protected:
     {
         std::vector<std::string> args{"gallery", "--no-settings", "-q", "-a", Archive(), "-o", dir.File("site")};
         args.insert(args.end(), extra.begin(), extra.end());
-        return TesselCli(args);
+        return RunTesselCli(args);
     }
 
     Json Maps() const { return Json::parse(ReadText(dir.File("site/maps.json"))); }
@@ -170,7 +155,7 @@ TEST_F(GalleryCommand, ImagesAre160PixelsUnlessTheCommandLineSaysOtherwise)
         std::vector<std::string> args{"gallery", "-q", "-o", dir.File("site")};
         args.insert(args.end(), c.options.begin(), c.options.end());
         args.push_back(dir.File("maps"));
-        const CliRun run = TesselCli(args);
+        const CliRun run = RunTesselCli(args);
         EXPECT_EQ(run.Status, 0) << run.Err;
         EXPECT_EQ(PngWidth(dir.File("site/minimaps/a.png")), c.side32);
         EXPECT_EQ(PngWidth(dir.File("site/minimaps/b.png")), c.side64);
@@ -201,12 +186,12 @@ TEST(GalleryOptions, UsageErrorsAndHelp)
         {{"gallery", "-o", "site", "--size", "0", "maps"}, "--size takes an image side from 1 to 65532"},
     };
     for (const auto& c : cases) {
-        const CliRun run = TesselCli(c.args);
+        const CliRun run = RunTesselCli(c.args);
         EXPECT_EQ(run.Status, 2);
         EXPECT_NE(run.Err.find(c.says), std::string::npos) << run.Err;
         EXPECT_NE(run.Err.find("Try 'tessel-cli gallery --help'."), std::string::npos) << run.Err;
     }
-    const CliRun help = TesselCli({"gallery", "--help"});
+    const CliRun help = RunTesselCli({"gallery", "--help"});
     EXPECT_EQ(help.Status, 0);
     EXPECT_EQ(help.Out.rfind("Usage: tessel-cli gallery", 0), 0u);
 }

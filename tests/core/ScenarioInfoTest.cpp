@@ -46,30 +46,23 @@ ScenarioContent ContentWith(ScenarioMetadata meta, std::vector<UnitPlacement> un
     return content;
 }
 
-// What the minimap reader makes of a file: its failure, or its three fields.
-std::string MinimapReading(const std::string& path)
+// What a reader (TPUDData or TScenarioInfo) makes of a file: its failure,
+// or the three fields both read.
+template <class Reader>
+std::string Reading(const std::string& path)
 {
-    TPUDData scenario;
+    Reader reader;
     try {
-        scenario.LoadFromFile(path);
+        reader.LoadFromFile(path);
     } catch (const Exception& error) {
         return "fails: " + error.Message();
     }
-    return "era " + std::to_string(scenario.Era) + ", side " + std::to_string(scenario.MapSize) + ", units " +
-           std::to_string(scenario.UnitCount);
+    return "era " + std::to_string(reader.Era) + ", side " + std::to_string(reader.MapSize) + ", units " +
+           std::to_string(reader.UnitCount);
 }
 
-std::string CatalogueReading(const std::string& path)
-{
-    TScenarioInfo info;
-    try {
-        info.LoadFromFile(path);
-    } catch (const Exception& error) {
-        return "fails: " + error.Message();
-    }
-    return "era " + std::to_string(info.Era) + ", side " + std::to_string(info.MapSize) + ", units " +
-           std::to_string(info.UnitCount);
-}
+const auto MinimapReading = Reading<TPUDData>;
+const auto CatalogueReading = Reading<TScenarioInfo>;
 
 bool IsEmpty(const TScenarioInfo& info)
 {
