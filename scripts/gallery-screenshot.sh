@@ -20,7 +20,7 @@ cmake --build "$build" --target tessel-cli -j "$jobs"
 work=$(mktemp -d /tmp/tessel-gallery.XXXX)
 trap 'rm -rf "$work"' EXIT
 "$build/cli/tessel-cli" demo "$work" >/dev/null
-"$build/cli/tessel-cli" gallery --no-settings -q -a "$work/MAINDAT.WAR" --title "Demo maps" \
+"$build/cli/tessel-cli" gallery --no-settings -q --builtin-tileset --title "Demo maps" \
   -o "$work/site" "$work/scenarios"
 
 # Headless, with everything that would reach for the network switched off.

@@ -88,8 +88,6 @@ protected:
             return;
         folder_ = new TempDir;
         const std::string scenarios = folder_->File("scenarios");
-        const std::string archive = folder_->File("MAINDAT.WAR");
-        WriteDemoArchive(archive);
         for (const DemoScenario& demo : MakeDemoScenarios()) {
             fs::create_directories(scenarios);
             WriteScenario(demo.Content).WriteTo(scenarios + "/" + demo.FileName);
@@ -102,8 +100,9 @@ protected:
         ScenarioWriter().Chunk(chunk_tag::Era, EraChunkData(0)).WriteTo(scenarios + "/" + BrokenMaps[0]);
         ScenarioWriter().WriteTo(scenarios + "/" + BrokenMaps[1]);
 
-        std::vector<std::string> args{"gallery", "--no-settings", "-q",       "-a", archive, "-o",
-                                      site(),    "--title",       "Test maps", scenarios};
+        // No game archive: the gallery is made with the built-in tileset.
+        std::vector<std::string> args{"gallery", "--no-settings", "--builtin-tileset", "-q", "-o",
+                                      site(),    "--title",       "Test maps",         scenarios};
         const std::string corpus = TESSEL_CORPUS_DIR;
         if (fs::is_directory(corpus))
             args.push_back(corpus);

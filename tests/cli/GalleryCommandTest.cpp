@@ -162,6 +162,20 @@ TEST_F(GalleryCommand, ImagesAre160PixelsUnlessTheCommandLineSaysOtherwise)
     }
 }
 
+// A collector without the game still gets a gallery.
+TEST_F(GalleryCommand, WithoutAnArchiveTheBuiltInTilesetDrawsTheMinimaps)
+{
+    Write("maps/a.pud", WriteScenario(Map(3, 32, "", 2)));
+    CliRun run = RunTesselCli({"gallery", "--no-settings", "-q", "-o", dir.File("site"), dir.File("maps")});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "no game archive set: using the built-in tileset (see --archive)\n");
+    EXPECT_EQ(PngWidth(dir.File("site/minimaps/a.png")), 160u);
+
+    run = RunTesselCli({"gallery", "--builtin-tileset", "-a", Archive(), "-o", dir.File("site"), dir.File("maps")});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("--archive and --builtin-tileset exclude each other"), std::string::npos);
+}
+
 TEST_F(GalleryCommand, TheDataIsTheSameForAnyNumberOfWorkers)
 {
     for (int k = 0; k < 12; ++k)
