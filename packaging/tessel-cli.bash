@@ -15,7 +15,7 @@ _tessel_cli()
     done
 
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W 'render info demo --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W 'render info gallery demo --help --version' -- "$cur"))
         return
     fi
 
@@ -36,7 +36,7 @@ _tessel_cli()
             COMPREPLY=($(compgen -W 'bmp png' -- "$cur"))
             return
             ;;
-        --size | --size32 | --size64 | --size96 | --size128 | -j | --jobs)
+        --size | --size32 | --size64 | --size96 | --size128 | -j | --jobs | --title)
             return
             ;;
     esac
@@ -47,6 +47,11 @@ _tessel_cli()
                 COMPREPLY=($(compgen -W '--output --archive --builtin-tileset --size --size32 --size64
                     --size96 --size128 --units --no-units --format --jobs --settings --no-settings
                     --no-cache --quiet --help' -- "$cur"))
+                ;;
+            gallery)
+                COMPREPLY=($(compgen -W '--output --title --archive --builtin-tileset --size --size32 --size64
+                    --size96 --size128 --units --no-units --jobs --settings --no-settings --no-cache --quiet
+                    --help' -- "$cur"))
                 ;;
             info)
                 COMPREPLY=($(compgen -W '--json --builtin-tileset --help' -- "$cur"))

@@ -49,19 +49,23 @@ mkdir "$scratch/sub"
 touch "$scratch/a.pud" "$scratch/B.PUD" "$scratch/notes.txt"
 cd "$scratch" || exit 1
 
-expect 'tessel-cli ' render info demo --help --version
+expect 'tessel-cli ' render info gallery demo --help --version
 expect 'tessel-cli re' render
 expect 'tessel-cli render -f ' bmp png
 expect 'tessel-cli render --format p' png
 expect 'tessel-cli render ' B.PUD a.pud sub
 expect 'tessel-cli info --json ' B.PUD a.pud sub
 expect 'tessel-cli demo ' sub
+expect 'tessel-cli gallery -o ' sub
+expect 'tessel-cli gallery -o sub ' B.PUD a.pud sub
 # Every long option of the help texts, and no other; --size64 and its
 # kin are listed on the line of --size32.
 # shellcheck disable=SC2046
 expect 'tessel-cli render --' $("$tessel_cli" render --help | long_options) --size64 --size96 --size128
 # shellcheck disable=SC2046
 expect 'tessel-cli info --' $("$tessel_cli" info --help | long_options)
+# shellcheck disable=SC2046
+expect 'tessel-cli gallery --' $("$tessel_cli" gallery --help | long_options) --size64 --size96 --size128
 
 [[ $failed == 0 ]] && echo "completion checked"
 exit $failed

@@ -31,6 +31,7 @@ check_options() {
 
 check_options tessel-cli.1 "$("$tessel_cli" render --help)"
 check_options tessel-cli.1 "$("$tessel_cli" info --help)"
+check_options tessel-cli.1 "$("$tessel_cli" gallery --help)"
 check_options tessel-thumbnailer.1 "$("$thumbnailer" --help)"
 
 [[ $failed == 0 ]] && echo "manual pages checked"
