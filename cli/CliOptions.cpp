@@ -54,7 +54,9 @@ const char* const InfoUsage =
     "Usage: tessel-cli info [--json] [--builtin-tileset] PATH...\n"
     "\n"
     "Shows, for each scenario file (and every .pud file under each folder), its\n"
-    "era, map side and unit count, or why it cannot be read.\n"
+    "era, map side and unit count, format version, description, players, gold\n"
+    "mines and oil patches, and each player slot's controller, race, starting\n"
+    "resources and start location; or why it cannot be read.\n"
     "\n"
     "Options:\n"
     "      --json            one JSON object per line\n"
@@ -100,7 +102,16 @@ const char* const DemoUsage =
 namespace {
 
 // Walks a command's arguments: options (with "--name=value" or a separate
-// value) and plain operands; "--" ends the options.
+// value) and plain operands; "--" ends the options. Options take effect in
+// command-line order, so that the last of --size and --size32 wins.
+//
+// Not CLI11 (Debian's libcli11-dev 2.1.2): it was tried on these command
+// lines and changes what they mean. "--output=" with an empty value takes
+// the next argument as the folder instead of refusing it; operands after
+// "--" that follow other operands leave the command as unexpected
+// arguments, so a file named "-x.pud" cannot be given; and every usage
+// message would need a translation layer by exception type to keep its
+// text, more code than this walker.
 class ArgumentWalker {
 public:
     explicit ArgumentWalker(const std::vector<std::string>& args) : args_(args) {}

@@ -33,7 +33,7 @@ constexpr const char* MinimapFolder = "minimaps";
 // One map of the gallery: its object in the page's data, whether its
 // minimap was written, and what ErrorBox showed when it failed.
 struct GalleryOutcome {
-    Json Data;
+    JsonObject Data;
     bool Written = false;
     std::vector<std::string> Messages;
 };
@@ -71,7 +71,7 @@ GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& mapPath,
     RenderOutcome rendered = RunRenderJob(job, settings, backend);
     outcome.Written = rendered.Written;
     outcome.Messages = std::move(rendered.Messages);
-    outcome.Data = job.CollidesWith.empty() ? ScenarioJson(mapPath, info) : Json{{"path", mapPath}};
+    outcome.Data = job.CollidesWith.empty() ? ScenarioJson(mapPath, info) : JsonObject{{"path", mapPath}};
     if (rendered.Written)
         outcome.Data["minimap"] = RelativeUrl(image);
     else
@@ -118,7 +118,7 @@ int RunGallery(const GalleryOptions& options, Console& console)
     const MinimapBackend backend = RenderBackend(render, builtinTileset, cache);
 
     Progress progress(console, jobs.size(), !render.Quiet && console.ErrIsTerminal);
-    Json maps = Json::array();
+    JsonObject maps = JsonObject::array();
     std::size_t shown = 0;
     std::size_t failed = problems.size();
     JobsInOrder<GalleryOutcome> run(jobs.size(), WorkerCount(render.Jobs, jobs.size()), [&](std::size_t index) {

@@ -79,9 +79,9 @@ std::string RelativeUrl(std::string_view path)
     return out;
 }
 
-std::string JsonForScript(const Json& value)
+std::string JsonForScript(const JsonObject& value)
 {
-    const std::string text = JsonText(value);
+    const std::string text = JsonLine(value);
     std::string out;
     out.reserve(text.size());
     for (const char c : text) {
@@ -93,16 +93,16 @@ std::string JsonForScript(const Json& value)
     return out;
 }
 
-std::string GalleryIndexPage(const std::string& title, const Json& maps)
+std::string GalleryIndexPage(const std::string& title, const JsonObject& maps)
 {
     return Fill(GalleryFile("index.html"), {{"title", HtmlText(title)}, {"data", JsonForScript(maps)}});
 }
 
-void WriteGallerySite(const std::string& folder, const std::string& title, const Json& maps)
+void WriteGallerySite(const std::string& folder, const std::string& title, const JsonObject& maps)
 {
     WriteWholeFile(JoinPath(folder, "gallery.css"), GalleryFile("gallery.css"));
     WriteWholeFile(JoinPath(folder, "gallery.js"), GalleryFile("gallery.js"));
-    WriteWholeFile(JoinPath(folder, "maps.json"), JsonText(maps) + "\n");
+    WriteWholeFile(JoinPath(folder, "maps.json"), JsonLine(maps) + "\n");
     WriteWholeFile(JoinPath(folder, "index.html"), GalleryIndexPage(title, maps));
 }
 

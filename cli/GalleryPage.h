@@ -20,14 +20,14 @@ std::string RelativeUrl(std::string_view path);
 
 // JSON that may stand inside an HTML script element: "<" is written as
 // \u003c, so no "</script>" or "<!--" in a name or description can end it.
-std::string JsonForScript(const Json& value);
+std::string JsonForScript(const JsonObject& value);
 
 // index.html for maps: an array of the objects of ScenarioJson with a
 // "minimap" URL, and of failures with an "error".
-std::string GalleryIndexPage(const std::string& title, const Json& maps);
+std::string GalleryIndexPage(const std::string& title, const JsonObject& maps);
 
 // Writes index.html, gallery.css, gallery.js and maps.json into folder,
 // each replacing its file only once it is complete; raises EInOutError.
-void WriteGallerySite(const std::string& folder, const std::string& title, const Json& maps);
+void WriteGallerySite(const std::string& folder, const std::string& title, const JsonObject& maps);
 
 }  // namespace tessel::cli

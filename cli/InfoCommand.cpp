@@ -2,19 +2,13 @@
 
 #include "BuiltinTileset.h"
 #include "Exceptions.h"
-#include "JsonLines.h"
-#include "PudData.h"
 #include "ScenarioDiscovery.h"
+#include "ScenarioJson.h"
 
 #include <new>
+#include <ostream>
 
 namespace tessel::cli {
-
-const char* EraName(int era)
-{
-    static const char* const names[] = {"forest", "winter", "wasteland", "swamp"};
-    return era >= 0 && era < 4 ? names[era] : "unknown";
-}
 
 namespace {
 
@@ -34,7 +28,38 @@ std::size_t TilesWithoutBuiltinPicture(const TPUDData& scenario)
     return count;
 }
 
+// A value, or "unknown" where its chunk is missing or short.
+template <class Value>
+std::string Known(const std::optional<Value>& value)
+{
+    return value ? std::to_string(*value) : "unknown";
+}
+
+std::string Plural(int64_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 }  // namespace
+
+void PrintScenarioText(std::ostream& out, const TScenarioInfo& info)
+{
+    out << "  version " << Known(info.Version) << "; "
+        << (info.Players ? Plural(*info.Players, "player", "players") : "players unknown") << "; "
+        << Plural(info.GoldMines, "gold mine", "gold mines") << " holding " << info.Gold << " gold; "
+        << Plural(info.OilPatches, "oil patch", "oil patches") << '\n';
+    out << "  description: " << (info.Description ? "\"" + *info.Description + "\"" : "unknown") << '\n';
+    for (std::size_t slot = 0; slot < info.Slots.size(); ++slot) {
+        const PlayerSlot& player = info.Slots[slot];
+        out << "  slot " << slot + 1 << ": " << (player.Controller ? ControllerName(*player.Controller) : "unknown")
+            << ", " << (player.Race ? RaceName(*player.Race) : "unknown") << "; gold " << Known(player.Gold)
+            << ", lumber " << Known(player.Lumber) << ", oil " << Known(player.Oil) << "; start ";
+        if (player.Start)
+            out << player.Start->X << "," << player.Start->Y << '\n';
+        else
+            out << "none\n";
+    }
+}
 
 int RunInfo(const InfoOptions& options, Console& console)
 {
@@ -45,9 +70,10 @@ int RunInfo(const InfoOptions& options, Console& console)
     bool allRead = problems.empty();
     for (const ScenarioInput& input : inputs) {
         TPUDData scenario;
+        TScenarioInfo info;
         std::string failure;
         try {
-            scenario.LoadFromFile(input.Path);
+            info.LoadFromFile(input.Path, scenario);
         } catch (const Exception& error) {
             failure = error.Message();
         } catch (const std::bad_alloc&) {
@@ -57,26 +83,24 @@ int RunInfo(const InfoOptions& options, Console& console)
             allRead = false;
 
         if (options.Json) {
-            JsonObject line{{"path", input.Path}};
+            JsonObject line;
             if (failure.empty()) {
-                line["era"] = scenario.Era;
-                line["era_name"] = EraName(scenario.Era);
-                line["side"] = scenario.MapSize;
-                line["units"] = scenario.UnitCount;
+                line = ScenarioHeadJson(input.Path, info);
                 if (options.BuiltinTileset)
                     line["tiles_without_picture"] = TilesWithoutBuiltinPicture(scenario);
+                AddCatalogueJson(line, info);
             } else {
-                line["error"] = failure;
+                line = FailureJson(input.Path, failure);
             }
             console.Out << JsonLine(line) << '\n';
         } else if (failure.empty()) {
-            console.Out << input.Path << ": era " << scenario.Era << " (" << EraName(scenario.Era) << "), "
-                        << scenario.MapSize << " x " << scenario.MapSize << " tiles, " << scenario.UnitCount
-                        << (scenario.UnitCount == 1 ? " unit" : " units");
+            console.Out << input.Path << ": era " << info.Era << " (" << EraName(info.Era) << "), " << info.MapSize
+                        << " x " << info.MapSize << " tiles, " << Plural(info.UnitCount, "unit", "units");
             if (options.BuiltinTileset)
                 console.Out << ", " << TilesWithoutBuiltinPicture(scenario)
                             << " tiles without a picture in the built-in tileset";
             console.Out << '\n';
+            PrintScenarioText(console.Out, info);
         } else {
             console.Out << input.Path << ": " << failure << '\n';
         }

@@ -3,13 +3,16 @@
 
 #include "CliOptions.h"
 #include "Console.h"
+#include "ScenarioInfo.h"
 
-#include <string>
+#include <iosfwd>
 
 namespace tessel::cli {
 
-// "forest", "winter", "wasteland", "swamp", or "unknown" for other eras.
-const char* EraName(int era);
+// The lines that follow a scenario's first line in the text form: version,
+// players, mines and patches; the description; one line per player slot.
+// What is unknown reads "unknown".
+void PrintScenarioText(std::ostream& out, const TScenarioInfo& info);
 
 int RunInfo(const InfoOptions& options, Console& console);
 

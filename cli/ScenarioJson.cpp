@@ -5,54 +5,60 @@ namespace tessel::cli {
 namespace {
 
 template <class Value>
-Json OrNull(const std::optional<Value>& value)
+JsonObject OrNull(const std::optional<Value>& value)
 {
-    return value ? Json(*value) : Json(nullptr);
+    return value ? JsonObject(*value) : JsonObject(nullptr);
 }
 
-Json SlotJson(const PlayerSlot& slot)
+JsonObject SlotJson(const PlayerSlot& slot)
 {
-    Json json;
-    json["controller"] = slot.Controller ? Json(ControllerName(*slot.Controller)) : Json(nullptr);
-    json["race"] = slot.Race ? Json(RaceName(*slot.Race)) : Json(nullptr);
+    JsonObject json;
+    json["controller"] = slot.Controller ? JsonObject(ControllerName(*slot.Controller)) : JsonObject(nullptr);
+    json["race"] = slot.Race ? JsonObject(RaceName(*slot.Race)) : JsonObject(nullptr);
     json["gold"] = OrNull(slot.Gold);
     json["lumber"] = OrNull(slot.Lumber);
     json["oil"] = OrNull(slot.Oil);
-    json["start"] = slot.Start ? Json{{"x", slot.Start->X}, {"y", slot.Start->Y}} : Json(nullptr);
+    json["start"] = slot.Start ? JsonObject{{"x", slot.Start->X}, {"y", slot.Start->Y}} : JsonObject(nullptr);
     return json;
 }
 
 }  // namespace
 
-Json ScenarioJson(const std::string& path, const TScenarioInfo& info)
+JsonObject ScenarioHeadJson(const std::string& path, const TScenarioInfo& info)
 {
-    Json json;
+    JsonObject json;
     json["path"] = path;
     json["era"] = info.Era;
     json["era_name"] = EraName(info.Era);
     json["side"] = info.MapSize;
     json["units"] = info.UnitCount;
+    return json;
+}
+
+void AddCatalogueJson(JsonObject& json, const TScenarioInfo& info)
+{
     json["version"] = OrNull(info.Version);
     json["description"] = OrNull(info.Description);
     json["players"] = OrNull(info.Players);
     json["gold_mines"] = info.GoldMines;
     json["gold"] = info.Gold;
     json["oil_patches"] = info.OilPatches;
-    Json slots = Json::array();
+    JsonObject slots = JsonObject::array();
     for (const PlayerSlot& slot : info.Slots)
         slots.push_back(SlotJson(slot));
     json["slots"] = std::move(slots);
+}
+
+JsonObject ScenarioJson(const std::string& path, const TScenarioInfo& info)
+{
+    JsonObject json = ScenarioHeadJson(path, info);
+    AddCatalogueJson(json, info);
     return json;
 }
 
-Json FailureJson(const std::string& path, const std::string& error)
+JsonObject FailureJson(const std::string& path, const std::string& error)
 {
-    return Json{{"path", path}, {"error", error}};
-}
-
-std::string JsonText(const Json& value)
-{
-    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return JsonObject{{"path", path}, {"error", error}};
 }
 
 }  // namespace tessel::cli

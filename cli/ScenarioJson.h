@@ -3,25 +3,24 @@
 // stay stable; a field whose chunk is missing or short is null.
 #pragma once
 
+#include "JsonLines.h"
 #include "ScenarioInfo.h"
-
-#include <nlohmann/json.hpp>
 
 #include <string>
 
 namespace tessel::cli {
 
-using Json = nlohmann::ordered_json;
+// path, era, era_name, side, units: what info has always shown.
+JsonObject ScenarioHeadJson(const std::string& path, const TScenarioInfo& info);
 
-// path, era, era_name, side, units, version, description, players,
-// gold_mines, gold, oil_patches, slots.
-Json ScenarioJson(const std::string& path, const TScenarioInfo& info);
+// Adds version, description, players, gold_mines, gold, oil_patches and
+// slots (each with controller, race, gold, lumber, oil and start).
+void AddCatalogueJson(JsonObject& object, const TScenarioInfo& info);
+
+// The head, then the catalogue fields.
+JsonObject ScenarioJson(const std::string& path, const TScenarioInfo& info);
 
 // path and error.
-Json FailureJson(const std::string& path, const std::string& error);
-
-// The text of a JSON value on one line. Bytes that are not UTF-8 (file
-// names may hold any) become U+FFFD instead of failing.
-std::string JsonText(const Json& value);
+JsonObject FailureJson(const std::string& path, const std::string& error);
 
 }  // namespace tessel::cli

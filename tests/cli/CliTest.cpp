@@ -31,6 +31,15 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
+// The lines that do not begin with a blank: in info's text form, the
+// first line of each scenario.
+std::vector<std::string> FirstLines(const std::string& text)
+{
+    std::vector<std::string> lines = Lines(text);
+    std::erase_if(lines, [](const std::string& line) { return line.rfind(' ', 0) == 0; });
+    return lines;
+}
+
 ScenarioContent MapOfEra(uint16_t era, uint16_t side)
 {
     ScenarioContent content;
@@ -333,7 +342,9 @@ TEST_F(CliTest, AFolderThatCannotBeReadIsAFailureAndTheRestIsRendered)
         const CliRun info = RunTesselCli({"info", dir.File("maps"), dir.File("locked")});
         EXPECT_EQ(info.Status, 1);
         EXPECT_EQ(Lines(info.Err), lines);
-        EXPECT_EQ(Lines(info.Out).size(), 2u);
+        EXPECT_EQ(FirstLines(info.Out), (std::vector<std::string>{
+                                            dir.File("maps/a.pud") + ": era 0 (forest), 32 x 32 tiles, 3 units",
+                                            dir.File("maps/z/c.pud") + ": era 0 (forest), 32 x 32 tiles, 3 units"}));
     });
 }
 
@@ -426,14 +437,71 @@ TEST_F(CliTest, InfoCountsTheTilesTheBuiltInTilesetHasNoPictureFor)
 
     const CliRun text = RunTesselCli({"info", "--builtin-tileset", knownPath, unknownPath});
     EXPECT_EQ(text.Status, 0);
-    EXPECT_EQ(Lines(text.Out),
+    EXPECT_EQ(FirstLines(text.Out),
               (std::vector<std::string>{
                   knownPath + ": era 1 (winter), 32 x 32 tiles, 3 units, 3 tiles without a picture in the built-in tileset",
                   unknownPath +
                       ": era 7 (unknown), 32 x 32 tiles, 3 units, 1024 tiles without a picture in the built-in tileset"}));
     const CliRun json = RunTesselCli({"info", "--json", "--builtin-tileset", knownPath});
-    EXPECT_EQ(json.Out, "{\"path\":\"" + knownPath + "\"" +
-                            ",\"era\":1,\"era_name\":\"winter\",\"side\":32,\"units\":3,\"tiles_without_picture\":3}\n");
+    // The count stands where it always stood, before the catalogue's fields.
+    EXPECT_EQ(json.Out.rfind("{\"path\":\"" + knownPath + "\"" +
+                                 ",\"era\":1,\"era_name\":\"winter\",\"side\":32,\"units\":3,\"tiles_without_picture\":3,"
+                                 "\"version\":null,",
+                             0),
+              0u)
+        << json.Out;
+}
+
+TEST_F(CliTest, InfoShowsWhatAScenarioHoldsAndUnknownWhereAChunkIsMissing)
+{
+    ScenarioContent full = MapOfEra(2, 32);
+    full.Metadata.Version = 0x13;
+    full.Metadata.Description = "Isles \"of\" \x81" "ber";  // 0x81: u with diaeresis
+    full.Metadata.Owners = SlotBytes{0x05, 0x04, 0x03, 0x06, 0x01, 0x03, 0x03, 0x03};
+    full.Metadata.Races = SlotBytes{0, 1, 0, 2, 1};
+    full.Metadata.Gold = SlotWords{5000, 2000};
+    full.Metadata.Lumber = SlotWords{300};
+    full.Metadata.Oil = SlotWords{0, 65535};
+    full.Units.push_back({7, 9, unit_type::HumanStart, 0, 0});
+    full.Units.push_back({1, 2, unit_type::GoldMine, 15, 30});
+    full.Units.push_back({20, 21, unit_type::OrcStart, 4, 0});
+    const std::string fullPath = Map("maps/full.pud", full);
+    ScenarioContent bare = MapOfEra(0, 32);
+    bare.Metadata.Gold = SlotWords{};
+    const std::string barePath = Map("maps/bare.pud", bare);
+
+    const CliRun text = RunTesselCli({"info", fullPath, barePath});
+    EXPECT_EQ(text.Status, 0);
+    std::vector<std::string> expected{
+        fullPath + ": era 2 (wasteland), 32 x 32 tiles, 6 units",
+        "  version 19; 3 players; 2 gold mines holding 75000 gold; 0 oil patches",
+        "  description: \"Isles \"of\" \xC3\xBC" "ber\"",
+        "  slot 1: human, human; gold 5000, lumber 300, oil 0; start 7,9",
+        "  slot 2: computer, orc; gold 2000, lumber 0, oil 65535; start none",
+        "  slot 3: nobody, human; gold 0, lumber 0, oil 0; start none",
+        "  slot 4: rescue passive, neutral; gold 0, lumber 0, oil 0; start none",
+        "  slot 5: computer, orc; gold 0, lumber 0, oil 0; start 20,21",
+    };
+    for (int slot = 6; slot <= 8; ++slot)
+        expected.push_back("  slot " + std::to_string(slot) + ": nobody, human; gold 0, lumber 0, oil 0; start none");
+    expected.push_back(barePath + ": era 0 (forest), 32 x 32 tiles, 3 units");
+    expected.push_back("  version unknown; players unknown; 1 gold mine holding 0 gold; 0 oil patches");
+    expected.push_back("  description: unknown");
+    for (int slot = 1; slot <= 8; ++slot)
+        expected.push_back("  slot " + std::to_string(slot) +
+                           ": unknown, unknown; gold 0, lumber unknown, oil unknown; start none");
+    EXPECT_EQ(Lines(text.Out), expected);
+
+    const CliRun json = RunTesselCli({"info", "--json", barePath});
+    const std::string unknownSlot =
+        R"({"controller":null,"race":null,"gold":0,"lumber":null,"oil":null,"start":null})";
+    std::string slots;
+    for (int slot = 0; slot < 8; ++slot)
+        slots += (slot ? "," : "") + unknownSlot;
+    EXPECT_EQ(json.Out, "{\"path\":\"" + barePath +
+                            R"(","era":0,"era_name":"forest","side":32,"units":3,"version":null,"description":null,)"
+                            R"("players":null,"gold_mines":1,"gold":0,"oil_patches":0,"slots":[)" +
+                            slots + "]}\n");
 }
 
 TEST(CliInfo, JsonLinesMatchTheCorpusManifest)
@@ -454,9 +522,10 @@ TEST(CliInfo, JsonLinesMatchTheCorpusManifest)
         ASSERT_GE(fields.size(), 5u) << line;
         const std::string path = corpus + "/" + fields[0];
         static const char* const names[] = {"forest", "winter", "wasteland", "swamp"};
+        // A scenario's line begins with these fields, the catalogue's follow.
         expected[path] = fields[4].empty()
                              ? "{\"path\":\"" + path + "\",\"era\":" + fields[1] + ",\"era_name\":\"" +
-                                   names[std::stoi(fields[1])] + "\",\"side\":" + fields[2] + ",\"units\":" + fields[3] + "}"
+                                   names[std::stoi(fields[1])] + "\",\"side\":" + fields[2] + ",\"units\":" + fields[3] + ","
                              : "{\"path\":\"" + path + "\",\"error\":\"" + fields[4] + "\"}";
     }
     std::vector<std::string> args{"info", "--json"};
@@ -464,10 +533,17 @@ TEST(CliInfo, JsonLinesMatchTheCorpusManifest)
         args.push_back(path);
     const CliRun run = RunTesselCli(args);
     EXPECT_EQ(run.Status, 1);  // the corpus holds files that are not scenarios
-    std::vector<std::string> wanted;
-    for (const auto& [path, json] : expected)
-        wanted.push_back(json);
-    EXPECT_EQ(Lines(run.Out), wanted);
+    const std::vector<std::string> lines = Lines(run.Out);
+    ASSERT_EQ(lines.size(), expected.size());
+    std::size_t k = 0;
+    for (const auto& [path, json] : expected) {
+        const std::string& line = lines[k++];
+        EXPECT_EQ(line.substr(0, json.size()), json);
+        EXPECT_TRUE(nlohmann::json::accept(line)) << line;
+        if (json.back() == ',') {  // a scenario: the catalogue's fields follow
+            EXPECT_EQ(line.substr(json.size(), 11), "\"version\":1") << line;
+        }
+    }
 }
 
 }  // namespace

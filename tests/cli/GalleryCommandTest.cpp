@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 namespace tessel::test {
 namespace {
 
-using cli::Json;
+using cli::JsonObject;
 
 // The width that a PNG file's header states (big-endian, bytes 16 to 19).
 uint32_t PngWidth(const std::string& path)
@@ -69,7 +69,7 @@ protected:
         return RunTesselCli(args);
     }
 
-    Json Maps() const { return Json::parse(ReadText(dir.File("site/maps.json"))); }
+    JsonObject Maps() const { return JsonObject::parse(ReadText(dir.File("site/maps.json"))); }
 
     TempDir dir;
 };
@@ -91,11 +91,11 @@ TEST_F(GalleryCommand, WritesThePageTheDataAndAMinimapPerMapKeepingSubFolders)
 
     // The data of each map is what the catalogue reader finds, with the
     // path below the searched folder and the image's URL.
-    const Json maps = Maps();
+    const JsonObject maps = Maps();
     ASSERT_EQ(maps.size(), 2u);
     TScenarioInfo info;
     info.LoadFromFile(deep);
-    Json expected = cli::ScenarioJson("deep/er/Deep Map.PUD", info);
+    JsonObject expected = cli::ScenarioJson("deep/er/Deep Map.PUD", info);
     expected["minimap"] = "minimaps/deep/er/Deep%20Map.png";
     EXPECT_EQ(maps[0], expected);
     EXPECT_EQ(maps[0]["description"], "\xC3\xA4lpine");
@@ -113,10 +113,10 @@ TEST_F(GalleryCommand, FailedMapsAreListedWithTheirMessageAndFailTheRun)
 
     const CliRun run = Gallery({dir.File("maps"), twin});
     EXPECT_EQ(run.Status, 1);
-    const Json maps = Maps();
+    const JsonObject maps = Maps();
     ASSERT_EQ(maps.size(), 4u);
     std::map<std::string, std::string> errors;
-    for (const Json& map : maps)
+    for (const JsonObject& map : maps)
         if (map.contains("error"))
             errors[map["path"]] = map["error"];
     ASSERT_EQ(errors.size(), 3u);
@@ -125,7 +125,7 @@ TEST_F(GalleryCommand, FailedMapsAreListedWithTheirMessageAndFailTheRun)
     EXPECT_NE(errors["good.pud"].find("is already written for"), std::string::npos);
     // A map that the reader takes but that cannot be rendered keeps its data.
     const auto era7 =
-        std::find_if(maps.begin(), maps.end(), [](const Json& map) { return map["path"] == "era_7.pud"; });
+        std::find_if(maps.begin(), maps.end(), [](const JsonObject& map) { return map["path"] == "era_7.pud"; });
     ASSERT_NE(era7, maps.end());
     EXPECT_EQ((*era7)["era"], 7);
 
@@ -182,7 +182,7 @@ TEST_F(GalleryCommand, TheDataIsTheSameForAnyNumberOfWorkers)
         Write("maps/m" + std::to_string(k) + ".pud", WriteScenario(Map(static_cast<uint16_t>(k % 4), 32, "", k % 8)));
     Write("maps/broken.pud", ScenarioWriter());
     ASSERT_EQ(Gallery({"-j", "1", dir.File("maps")}).Status, 1);
-    const Json one = Maps();
+    const JsonObject one = Maps();
     ASSERT_EQ(Gallery({"-j", "4", dir.File("maps")}).Status, 1);
     EXPECT_EQ(Maps(), one);
 }

@@ -8,7 +8,7 @@
 namespace tessel::test {
 namespace {
 
-using cli::Json;
+using cli::JsonObject;
 
 TEST(GalleryPage, EscapesTextForHtmlAndPathsForUrls)
 {
@@ -29,22 +29,22 @@ TEST(GalleryPage, EscapesTextForHtmlAndPathsForUrls)
 
 TEST(GalleryPage, DataInTheScriptElementCannotEndItAndReadsBackUnchanged)
 {
-    const Json maps = Json::array({Json{{"path", "</script><!--x.pud"}, {"description", "a < b"}}});
+    const JsonObject maps = JsonObject::array({JsonObject{{"path", "</script><!--x.pud"}, {"description", "a < b"}}});
     const std::string text = cli::JsonForScript(maps);
     EXPECT_EQ(text.find('<'), std::string::npos);
-    EXPECT_EQ(Json::parse(text), maps);
+    EXPECT_EQ(JsonObject::parse(text), maps);
 }
 
 // The title and the data are filled in once: neither can fill in the other.
 TEST(GalleryPage, FillsInTheTitleAndTheDataOnce)
 {
-    const Json maps = Json::array({Json{{"path", "{{title}}.pud"}}});
+    const JsonObject maps = JsonObject::array({JsonObject{{"path", "{{title}}.pud"}}});
     const std::string page = cli::GalleryIndexPage("My {{data}} & maps", maps);
     EXPECT_NE(page.find("<title>My {{data}} &amp; maps</title>"), std::string::npos);
     EXPECT_NE(page.find("<h1>My {{data}} &amp; maps</h1>"), std::string::npos);
     const std::string open = "<script id=\"gallery-data\" type=\"application/json\">";
     const std::size_t start = page.find(open) + open.size();
-    EXPECT_EQ(Json::parse(page.substr(start, page.find("</script>", start) - start)), maps);
+    EXPECT_EQ(JsonObject::parse(page.substr(start, page.find("</script>", start) - start)), maps);
 }
 
 TEST(GalleryPage, CarriesTheRepositorysPageStyleSheetAndScript)
@@ -80,11 +80,11 @@ TEST(ScenarioJson, NamesEveryFieldAndGivesNullForWhatIsUnknown)
     std::string slots;
     for (int k = 2; k < 8; ++k)
         slots += "," + unknown;
-    EXPECT_EQ(cli::JsonText(cli::ScenarioJson("sub/a.pud", info)), expected + slots + "]}");
+    EXPECT_EQ(cli::JsonLine(cli::ScenarioJson("sub/a.pud", info)), expected + slots + "]}");
 
-    const std::string nothing = cli::JsonText(cli::ScenarioJson("b.pud", TScenarioInfo()));
+    const std::string nothing = cli::JsonLine(cli::ScenarioJson("b.pud", TScenarioInfo()));
     EXPECT_NE(nothing.find(R"("version":null,"description":null,"players":null,)"), std::string::npos);
-    EXPECT_EQ(cli::JsonText(cli::FailureJson("\xFF.pud", "Error: x")),
+    EXPECT_EQ(cli::JsonLine(cli::FailureJson("\xFF.pud", "Error: x")),
               "{\"path\":\"\xEF\xBF\xBD.pud\",\"error\":\"Error: x\"}");  // U+FFFD for what is not UTF-8
 }
 
