@@ -36,9 +36,12 @@ protected:
 
     // Starts tessel-cli render on every map at the image side given, with
     // the signals at their defaults unless ignoredSignal is set.
-    pid_t StartRender(int side, int ignoredSignal = 0)
+    pid_t StartRender(int side, int ignoredSignal = 0) { return StartCli("render", side, ignoredSignal); }
+
+    // The same with command (render or gallery).
+    pid_t StartCli(const std::string& command, int side, int ignoredSignal = 0)
     {
-        const std::vector<std::string> args{TESSEL_CLI_PROGRAM, "render", "--no-settings", "-j", "2", "--size",
+        const std::vector<std::string> args{TESSEL_CLI_PROGRAM, command, "--no-settings", "-j", "2", "--size",
                                             std::to_string(side), "-a", dir.File("MAINDAT.WAR"), "-o",
                                             dir.File("out"), dir.File("maps")};
         std::vector<char*> argv;
@@ -160,6 +163,51 @@ TEST_F(CliSignal, ASignalMidRunRemovesTemporaryFilesKeepsFinishedMinimapsAndPrin
             << ReadText(dir.File("stdout.txt"));
         EXPECT_EQ(ReadText(dir.File("stderr.txt")), "");
     }
+}
+
+// A gallery ended by a signal keeps the minimaps written so far, leaves no
+// temporary file and writes no page.
+TEST_F(CliSignal, ASignalEndsAGalleryWithoutItsPage)
+{
+    // Varied terrain, so that each large image takes a while to compress.
+    ScenarioContent varied;
+    varied.Tiles.resize(32 * 32);
+    for (std::size_t k = 0; k < varied.Tiles.size(); ++k)
+        varied.Tiles[k] = static_cast<TileCode>((k * 37) % 2600);
+    for (int k = 0; k < 12; ++k)
+        WriteScenario(varied).WriteTo(dir.File(k % 2 == 0 ? "maps" : "maps/deeper") + "/map" + std::to_string(k) +
+                                      ".pud");
+    constexpr int side = 8000;
+    const pid_t child = StartCli("gallery", side);
+    ASSERT_GT(child, 0);
+    const auto finished = [&] {
+        std::vector<std::string> images;
+        std::error_code error;
+        for (auto it = fs::recursive_directory_iterator(dir.File("out/minimaps"), error);
+             !error && it != fs::recursive_directory_iterator(); it.increment(error))
+            if (it->path().extension() == ".png" && it->path().filename().string().front() != '.')
+                images.push_back(it->path().string());
+        return images;
+    };
+    const bool midRun = WaitFor(child, [&] { return !finished().empty(); });
+    ::kill(child, SIGTERM);
+    const int status = Status(child);
+    ASSERT_TRUE(midRun) << "the run ended or stalled before the signal";
+
+    EXPECT_EQ(status, 128 + SIGTERM);
+    EXPECT_FALSE(FileExists(dir.File("out/index.html")));
+    std::vector<std::string> temporary;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.File("out")))
+        if (entry.path().extension() == ".tmp")
+            temporary.push_back(entry.path().string());
+    EXPECT_EQ(temporary, std::vector<std::string>{});
+    EXPECT_LT(finished().size(), 12u);
+    EXPECT_EQ(ReadText(dir.File("stdout.txt")).rfind("gallery of " + std::to_string(finished().size()) +
+                                                          " maps, failed 0, ",
+                                                      0),
+              0u)
+        << ReadText(dir.File("stdout.txt"));
+    EXPECT_EQ(ReadText(dir.File("stderr.txt")), "tessel-cli: interrupted before the gallery's page was complete\n");
 }
 
 // Under nohup a hang-up must not end the run.
