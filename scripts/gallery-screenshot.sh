@@ -27,5 +27,5 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p docs
 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run --disable-background-networking \
   --disable-component-update --disable-sync --user-data-dir="$work/profile" --hide-scrollbars \
-  --window-size=1100,980 --screenshot="$PWD/docs/gallery.png" "file://$work/site/index.html" 2>/dev/null
+  --window-size=1100,1130 --screenshot="$PWD/docs/gallery.png" "file://$work/site/index.html" 2>/dev/null
 echo "Wrote docs/gallery.png"
