@@ -57,6 +57,12 @@ QStringList ExtentListBox::Entries() const
     return entries;
 }
 
+void ExtentListBox::RepaintNow()
+{
+    executeDelayedItemsLayout();
+    repaint();
+}
+
 void ExtentListBox::updateGeometries()
 {
     if (count() > 0) {

@@ -16,7 +16,6 @@
 #include "DemoData.h"
 
 #include <QGuiApplication>
-#include <QHash>
 #include <QImage>
 #include <QPixmap>
 #include <QRect>
@@ -150,32 +149,33 @@ int CheckList(const QImage& picture, const QRect& client, const QString& expecte
 // there), and the list showing entries and nothing but list.
 int CheckBatch(const QImage& reference, const QImage& picture, const QRect& client)
 {
-    const QRect area = ListArea(reference, client);
+    QRect area = ListArea(reference, client);
     if (area.width() < 100 || area.height() < 100)
         return Fail(QStringLiteral("No list found in the window before the run"));
-    // The strip above the list, less the list's own frame.
-    const QRect strip(client.left(), client.top(), client.width(), area.top() - client.top() - 3);
-    QHash<QRgb, int> stripColours;
-    int changed = 0;
-    for (int y = strip.top(); y <= strip.bottom(); ++y)
-        for (int x = strip.left(); x <= strip.right(); ++x) {
-            ++stripColours[reference.pixel(x, y)];
-            changed += reference.pixel(x, y) != picture.pixel(x, y);
-        }
+    // The label strip reaches over the whole width, so the window's own
+    // colour is that of the client area's top right corner; the strip ends
+    // where the list's frame begins.
+    const QRgb windowColour = reference.pixel(client.right() - 1, client.top() + 1);
+    int stripBottom = client.top();
+    while (stripBottom < area.top() && reference.pixel(area.right(), stripBottom + 1) == windowColour)
+        ++stripBottom;
+    const QRect strip(client.left(), client.top(), client.width(), stripBottom - client.top() + 1);
     if (strip.height() < 5)
         return Fail(QStringLiteral("No label strip above the list"));
-    if (changed > strip.width() * strip.height() / 100)
+    int changed = 0;
+    for (int y = strip.top(); y <= strip.bottom(); ++y)
+        for (int x = strip.left(); x <= strip.right(); ++x)
+            changed += reference.pixel(x, y) != picture.pixel(x, y);
+    if (changed > 0)
         return Fail(QStringLiteral("The label strip above the list changed during the run (%1 pixels)").arg(changed));
 
+    // The first entry may be marked as the current one, so not white.
+    area.setTop(stripBottom + 2);
     const int rows = RowsWithText(picture, area);
     if (rows < TextRowsOfThreeEntries)
         return Fail(QStringLiteral("The list shows no entries during the run (%1 rows of text pixels)").arg(rows));
-    // The window's own colour, the most common one of the strip, has no
-    // place inside the list: where it shows, something else is drawn there.
-    const QRgb windowColour =
-        std::max_element(stripColours.constKeyValueBegin(), stripColours.constKeyValueEnd(),
-                         [](const auto& left, const auto& right) { return left.second < right.second; })
-            ->first;
+    // The window's colour has no place inside the list: where it shows,
+    // something else is drawn over the list.
     int foreign = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)

@@ -76,6 +76,7 @@ start_screen() {
   wait_until 30 "Xvfb did not start" test -s "$number_file"
   export DISPLAY=:$(cat "$number_file")
   openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
+  window_manager_pid=$!
   pids=($! "${pids[@]}")
   wait_until 30 "openbox did not start" window_manager_running
 }
