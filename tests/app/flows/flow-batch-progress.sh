@@ -38,11 +38,16 @@ kill -CONT "$window_manager_pid"
 # it and some were still missing after it.
 checked=0
 grabs=0
-deadline=$((SECONDS + 240))
+last_written=0
+stalled_since=$SECONDS
 while :; do
   before=$(written)
   ((before < count)) || break
-  ((SECONDS < deadline)) || fail "the run did not end: $before of $count minimaps written"
+  if ((before > last_written)); then
+    last_written=$before
+    stalled_since=$SECONDS
+  fi
+  ((SECONDS - stalled_since < 20)) || fail "the run stopped after $before of $count minimaps"
   grabs=$((grabs + 1))
   grab "run-$grabs"
   after=$(written)
