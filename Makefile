@@ -5,8 +5,9 @@ CMAKE_FLAGS ?=
 SANITIZE_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+PACKAGE_DIR ?= build-package
 
-.PHONY: all deps configure build test test-sanitized fuzz bench demo run clean
+.PHONY: all deps configure build test test-sanitized fuzz bench demo run package clean
 
 all: build
 
@@ -43,6 +44,21 @@ demo: build
 	@$(BUILD_DIR)/cli/tessel-cli demo demo
 	@$(BUILD_DIR)/cli/tessel-cli render --no-settings -a demo/MAINDAT.WAR -o demo/minimaps demo/scenarios
 	@echo "Minimaps written to $(CURDIR)/demo/minimaps"
+
+# A Debian package of the release build, with Debian's compiler flags
+# (optimisation included, so the release build adds only -DNDEBUG), written
+# here as tessel_<version>_<architecture>.deb:
+#   sudo apt install ./tessel_*.deb
+package: deps
+	@cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF -DTESSEL_BUILD_BENCH=OFF \
+	  -DCMAKE_C_FLAGS="$$(dpkg-buildflags --get CFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" -DCMAKE_C_FLAGS_RELEASE=-DNDEBUG \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+	@cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	@rm -f $(PACKAGE_DIR)/tessel_*.deb
+	@cd $(PACKAGE_DIR) && cpack -G DEB >/dev/null
+	@cp $(PACKAGE_DIR)/tessel_*.deb .
+	@echo "Package: $$(cd $(PACKAGE_DIR) && ls tessel_*.deb)"
 
 # Builds and starts the desktop program.
 run: build

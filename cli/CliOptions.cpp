@@ -31,6 +31,7 @@ const char* const RenderUsage =
     "Options:\n"
     "  -o, --output DIR      output folder (default: the current folder; created when missing)\n"
     "  -a, --archive FILE    the game archive MAINDAT.WAR (default: MainDat of the settings)\n"
+    "      --builtin-tileset render with Tessel's own tileset instead of the game archive\n"
     "      --size N          image side in pixels for every map size\n"
     "      --size32 N        image side for maps of 32 tiles (likewise --size64, --size96, --size128)\n"
     "      --units           paint units over the terrain\n"
@@ -44,17 +45,19 @@ const char* const RenderUsage =
     "  -h, --help            show this text\n"
     "\n"
     "Defaults come from the desktop program's settings file, so its options\n"
-    "apply here too. Exit status: 0 when every minimap was written, 1 when any\n"
-    "failed, 2 for a usage error or when no archive is known.\n";
+    "apply here too. Without an archive, given or set there, the built-in\n"
+    "tileset is used. Exit status: 0 when every minimap was written, 1 when\n"
+    "any failed, 2 for a usage error.\n";
 
 const char* const InfoUsage =
-    "Usage: tessel-cli info [--json] PATH...\n"
+    "Usage: tessel-cli info [--json] [--builtin-tileset] PATH...\n"
     "\n"
     "Shows, for each scenario file (and every .pud file under each folder), its\n"
     "era, map side and unit count, or why it cannot be read.\n"
     "\n"
     "Options:\n"
     "      --json            one JSON object per line\n"
+    "      --builtin-tileset also count the tiles the built-in tileset has no picture for\n"
     "  -h, --help            show this text\n";
 
 const char* const DemoUsage =
@@ -156,6 +159,7 @@ std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<st
             throw UsageError("--archive needs a file");
         options.Archive = v;
     });
+    walker.Flag({"--builtin-tileset"}, [&] { options.BuiltinTileset = true; });
     walker.Valued({"--size"}, [&](const std::string& v) {
         const int32_t side = ImageSideValue("--size", v);
         for (auto& size : options.ImageSizes)
@@ -193,6 +197,8 @@ std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<st
         return HelpRequest{RenderUsage};
     if (options.SettingsFile && options.NoSettings)
         throw UsageError("--settings and --no-settings exclude each other");
+    if (options.Archive && options.BuiltinTileset)
+        throw UsageError("--archive and --builtin-tileset exclude each other");
     if (options.Paths.empty())
         throw UsageError("render needs at least one scenario file or folder");
     return options;
@@ -205,6 +211,7 @@ std::variant<InfoOptions, HelpRequest> ParseInfoOptions(const std::vector<std::s
     ArgumentWalker walker(args);
     walker.Flag({"-h", "--help"}, [&] { help = true; });
     walker.Flag({"--json"}, [&] { options.Json = true; });
+    walker.Flag({"--builtin-tileset"}, [&] { options.BuiltinTileset = true; });
     options.Paths = walker.Run();
     if (help)
         return HelpRequest{InfoUsage};

@@ -23,6 +23,7 @@ struct RenderOptions {
     std::vector<std::string> Paths;
     std::string OutputDirectory = ".";
     std::optional<std::string> Archive;
+    bool BuiltinTileset = false;
     // Image sides for maps of 32, 64, 96 and 128 tiles; unset ones come from the settings.
     std::array<std::optional<int32_t>, 4> ImageSizes;
     std::optional<bool> Units;
@@ -37,6 +38,8 @@ struct RenderOptions {
 struct InfoOptions {
     std::vector<std::string> Paths;
     bool Json = false;
+    // Also count the tiles that the built-in tileset has no picture for.
+    bool BuiltinTileset = false;
 };
 
 struct DemoOptions {

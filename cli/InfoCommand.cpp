@@ -1,5 +1,6 @@
 #include "InfoCommand.h"
 
+#include "BuiltinTileset.h"
 #include "Exceptions.h"
 #include "PudData.h"
 #include "ScenarioDiscovery.h"
@@ -39,6 +40,26 @@ std::string JsonString(const std::string& s)
     return out + "\"";
 }
 
+namespace {
+
+// The tiles of a scenario that the built-in tileset has no picture for:
+// all of them for an era that it does not have.
+std::size_t TilesWithoutBuiltinPicture(const TPUDData& scenario)
+{
+    TTerrainData terrain;
+    try {
+        LoadBuiltinTileset(terrain, scenario.Era);
+    } catch (const Exception&) {
+        return scenario.TileMap.size();
+    }
+    std::size_t count = 0;
+    for (const TileCode tile : scenario.TileMap)
+        count += terrain.PictureOfTile(tile) == 0;
+    return count;
+}
+
+}  // namespace
+
 int RunInfo(const InfoOptions& options, Console& console)
 {
     std::vector<std::string> problems;
@@ -61,16 +82,23 @@ int RunInfo(const InfoOptions& options, Console& console)
 
         if (options.Json) {
             console.Out << "{\"path\":" << JsonString(input.Path);
-            if (failure.empty())
+            if (failure.empty()) {
                 console.Out << ",\"era\":" << scenario.Era << ",\"era_name\":\"" << EraName(scenario.Era)
                             << "\",\"side\":" << scenario.MapSize << ",\"units\":" << scenario.UnitCount;
-            else
+                if (options.BuiltinTileset)
+                    console.Out << ",\"tiles_without_picture\":" << TilesWithoutBuiltinPicture(scenario);
+            } else {
                 console.Out << ",\"error\":" << JsonString(failure);
+            }
             console.Out << "}\n";
         } else if (failure.empty()) {
             console.Out << input.Path << ": era " << scenario.Era << " (" << EraName(scenario.Era) << "), "
                         << scenario.MapSize << " x " << scenario.MapSize << " tiles, " << scenario.UnitCount
-                        << (scenario.UnitCount == 1 ? " unit\n" : " units\n");
+                        << (scenario.UnitCount == 1 ? " unit" : " units");
+            if (options.BuiltinTileset)
+                console.Out << ", " << TilesWithoutBuiltinPicture(scenario)
+                            << " tiles without a picture in the built-in tileset";
+            console.Out << '\n';
         } else {
             console.Out << input.Path << ": " << failure << '\n';
         }

@@ -1,5 +1,6 @@
 #include "RenderCommand.h"
 
+#include "BuiltinTileset.h"
 #include "EraCache.h"
 #include "ErrorBox.h"
 #include "MakeMinimap.h"
@@ -20,8 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace tessel::cli {
-
-std::string DesktopSettingsFile() { return SettingsFileName("tessel", UserConfigDirectory()); }
 
 TMinimapSettings RenderSettings(const RenderOptions& options)
 {
@@ -91,10 +90,11 @@ Outcome RunJob(const Job& job, const TMinimapSettings& settings, const MinimapBa
     return outcome;
 }
 
-MinimapBackend BackendFor(const RenderOptions& options, EraCache& cache)
+// The built-in tileset is ready in microseconds: it needs no cache.
+MinimapBackend BackendFor(const RenderOptions& options, bool builtinTileset, EraCache& cache)
 {
-    MinimapBackend backend = DefaultMinimapBackend();
-    if (!options.NoCache)
+    MinimapBackend backend = builtinTileset ? BuiltinTilesetBackend() : DefaultMinimapBackend();
+    if (!builtinTileset && !options.NoCache)
         backend.LoadTerrain = [&cache](const std::string& archive, int32_t era) { return cache.Get(archive, era); };
     if (options.Format == ImageFormat::Png)
         backend.WriteImage = WritePngFile;
@@ -107,10 +107,9 @@ int RunRender(const RenderOptions& options, Console& console)
 {
     const auto started = std::chrono::steady_clock::now();
     const TMinimapSettings settings = RenderSettings(options);
-    if (settings.MainDat.empty()) {
-        console.Err << "tessel-cli: no archive known: give the path of MAINDAT.WAR with --archive FILE\n";
-        return ExitUsage;
-    }
+    const bool builtinTileset = options.BuiltinTileset || settings.MainDat.empty();
+    if (!options.BuiltinTileset && settings.MainDat.empty())
+        console.Err << NoArchiveNotice << '\n';
 
     std::vector<std::string> problems;
     const std::vector<Job> jobs = PlanJobs(DiscoverScenarios(options.Paths, problems), options);
@@ -122,7 +121,7 @@ int RunRender(const RenderOptions& options, Console& console)
     }
 
     EraCache cache;
-    const MinimapBackend backend = BackendFor(options, cache);
+    const MinimapBackend backend = BackendFor(options, builtinTileset, cache);
 
     // Workers take jobs in order; outcomes are reported in job order, so the
     // output is the same for any number of workers.

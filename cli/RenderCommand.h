@@ -9,8 +9,8 @@
 
 namespace tessel::cli {
 
-// The settings file that the desktop program "tessel" keeps.
-std::string DesktopSettingsFile();
+// Shown once when neither the command line nor the settings name an archive.
+inline constexpr const char* NoArchiveNotice = "no game archive set: using the built-in tileset (see --archive)";
 
 // The settings a render uses: the settings file's values (or the built-in
 // defaults), then the options over them. Raises UsageError for a --settings

@@ -30,7 +30,7 @@ bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath)
 bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath, const TMinimapSettings& settings,
                  const MinimapBackend& backend)
 {
-    if (settings.MainDat.empty()) {
+    if (backend.NeedsArchive && settings.MainDat.empty()) {
         ErrorBox(LocateArchiveText);
         return false;
     }

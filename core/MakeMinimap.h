@@ -21,6 +21,9 @@ struct MinimapBackend {
     std::function<bool(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
                        const BmpPalette& palette)>
         WriteImage;
+    // Cleared for terrain that comes without an archive (the built-in
+    // tileset): an empty MainDat is then no failure.
+    bool NeedsArchive = true;
 };
 
 MinimapBackend DefaultMinimapBackend();

@@ -56,6 +56,12 @@ std::string UserConfigDirectory()
 #endif
 }
 
+std::string DesktopSettingsFile()
+{
+    const std::string folder = UserConfigDirectory();
+    return folder.empty() ? std::string() : SettingsFileName("tessel", folder);
+}
+
 std::string ReadSettingText(const std::string& settingsFile, const std::string& section, const std::string& key,
                             const std::string& defaultText)
 {

@@ -19,6 +19,11 @@ std::string SettingsFileName(const std::string& programFilePath, const std::stri
 // Windows the per-user application-data folder).
 std::string UserConfigDirectory();
 
+// The settings file of the desktop program "tessel", which tessel-cli and
+// tessel-thumbnailer read too; empty when the user has no configuration
+// folder.
+std::string DesktopSettingsFile();
+
 // A value text as stored, cut to 1023 characters; defaultText when the file,
 // section or key is missing.
 std::string ReadSettingText(const std::string& settingsFile, const std::string& section, const std::string& key,

@@ -32,11 +32,16 @@ void ReadRequiredEntry(InputFile& archive, int32_t entry, std::vector<uint8_t>& 
 
 }  // namespace
 
+void CheckEra(int32_t era)
+{
+    if (era < 0 || era > 3)
+        throw Exception("Invalid era (" + std::to_string(era) + ").");
+}
+
 void TTerrainData::LoadFromMaindat(const std::string& path, int32_t era)
 {
     ReleaseBuffers();
-    if (era < 0 || era > 3)
-        throw Exception("Invalid era (" + std::to_string(era) + ").");
+    CheckEra(era);
 
     InputFile archive(path);
     try {

@@ -18,6 +18,9 @@ inline constexpr std::array<int32_t, 4> EraFirstEntries{2, 18, 10, 438};
 inline constexpr TileCode HighestTileCode = 2527;
 inline constexpr int32_t TileSide = 32;
 
+// Raises Exception "Invalid era (%d)." unless era is 0 to 3.
+void CheckEra(int32_t era);
+
 class TTerrainData {
 public:
     std::vector<uint8_t> Palette;
@@ -33,16 +36,21 @@ public:
     // Exception or EInOutError, leaving the object without buffers.
     void LoadFromMaindat(const std::string& path, int32_t era);
 
-    // The palette index of pixel (x, y), each 0 to 31, of tile's picture.
-    // Reads that would leave a buffer give 0.
-    uint8_t ColorOfTile(TileCode tile, uint32_t x, uint32_t y) const
+    // The picture number of tile; 0 (no picture) also past the highest tile
+    // code and past the end of the TMI.
+    uint16_t PictureOfTile(TileCode tile) const
     {
         if (tile > HighestTileCode)
             return 0;
         const std::size_t tmiByte = 2 * (21 * static_cast<std::size_t>(tile >> 4) + (tile & 15));
-        if (tmiByte + 2 > TMI.size())
-            return 0;
-        const std::size_t picture = ReadU16LE(TMI.data() + tmiByte);
+        return tmiByte + 2 > TMI.size() ? 0 : ReadU16LE(TMI.data() + tmiByte);
+    }
+
+    // The palette index of pixel (x, y), each 0 to 31, of tile's picture.
+    // Reads that would leave a buffer give 0.
+    uint8_t ColorOfTile(TileCode tile, uint32_t x, uint32_t y) const
+    {
+        const std::size_t picture = PictureOfTile(tile);
         if (picture == 0)
             return 0;
         const std::size_t mmiByte = 2 * (16 * picture + 4 * (y >> 3) + (x >> 3));

@@ -100,6 +100,16 @@ std::map<std::string, Bytes> ScenarioSeeds()
     return seeds;
 }
 
+// The thumbnailer target's layout: the length of the SIZE text, the text,
+// then the scenario.
+Bytes ThumbnailerSeed(const std::string& sideText, const Bytes& scenario)
+{
+    Bytes seed{static_cast<uint8_t>(sideText.size())};
+    seed.insert(seed.end(), sideText.begin(), sideText.end());
+    seed.insert(seed.end(), scenario.begin(), scenario.end());
+    return seed;
+}
+
 std::map<std::string, Bytes> ArchiveSeeds()
 {
     std::map<std::string, Bytes> seeds;
@@ -167,6 +177,7 @@ int main(int argc, char** argv)
         for (const auto& [name, bytes] : ScenarioSeeds()) {
             Save(root / "scenario", name, bytes);
             Save(root / "minimap", name, bytes);
+            Save(root / "thumbnailer", name, ThumbnailerSeed("96", bytes));
         }
         for (const auto& [name, bytes] : ArchiveSeeds())
             Save(root / "archive", name, bytes);

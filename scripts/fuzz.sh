@@ -4,7 +4,8 @@
 # oversized allocation), leaving the input as build-fuzz/findings/<target>-*.
 #
 #   FUZZ_SECONDS  seconds per target (default 60)
-#   FUZZ_TARGETS  targets to run (default: scenario archive expand minimap)
+#   FUZZ_TARGETS  targets to run (default: scenario archive expand minimap
+#                 thumbnailer)
 #   BUILD_DIR     build folder (default build-fuzz)
 #   JOBS          build jobs (default 2)
 #   CORPUS_DIR    real scenarios used as extra seeds when present (default:
@@ -13,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-60}
-targets=${FUZZ_TARGETS:-"scenario archive expand minimap"}
+targets=${FUZZ_TARGETS:-"scenario archive expand minimap thumbnailer"}
 build=${BUILD_DIR:-build-fuzz}
 jobs=${JOBS:-2}
 

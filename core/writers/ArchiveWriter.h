@@ -76,5 +76,7 @@ EraTables MakeTestEra(uint8_t seed, int pictures = 16);
 // A terrain holding tables as if an archive had been loaded, for tests and
 // benchmarks that skip the archive.
 TTerrainData TerrainOf(const EraTables& tables);
+// The tables a terrain holds, ready to be packed into an archive.
+EraTables TablesOf(const TTerrainData& terrain);
 
 }  // namespace tessel

@@ -1,6 +1,6 @@
 #include "CornerField.h"
 
-#include "DemoNoise.h"
+#include "MixHash.h"
 
 #include <optional>
 
@@ -127,7 +127,7 @@ std::vector<TileCode> CornerField::Encode(uint32_t seed) const
         for (int x = 0; x < side; ++x) {
             const TileQuarters quarters{At(x, y), At(x + 1, y), At(x, y + 1), At(x + 1, y + 1)};
             const auto variant = static_cast<uint8_t>(
-                demo_noise::Hash(seed, static_cast<uint32_t>(x), static_cast<uint32_t>(y)) % 3);
+                MixHash(seed, static_cast<uint32_t>(x), static_cast<uint32_t>(y)) % 3);
             // A settled field has no tile without a code; a solid tile would
             // be the least wrong picture if one were left.
             tiles[static_cast<std::size_t>(y * side + x)] =

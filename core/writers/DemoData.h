@@ -1,7 +1,6 @@
-// Demo data made from nothing: a tileset of our own for the four eras,
-// packed as a game archive, and a handful of scenarios to render with it.
-// Nothing here comes from the game; every tile picture is coloured by the
-// terrain class its code names, so real maps render recognisably too.
+// Demo data made from nothing: the built-in tileset packed as a game
+// archive, and a handful of scenarios to render with it. Nothing here comes
+// from the game.
 #pragma once
 
 #include "ArchiveWriter.h"
@@ -12,12 +11,8 @@
 
 namespace tessel {
 
-// The palette, MMI, MMT and TMI of era (0 to 3), the same at every call.
-// Units are painted with owner slots 208, 212, ..., 232 and index 12; these
-// hold vivid, distinct colours in every era.
-EraTables MakeDemoEra(int era);
-
-// An archive holding the four demo eras at their entry numbers, compressed.
+// An archive holding the four eras of the built-in tileset at their entry
+// numbers, compressed.
 void WriteDemoArchive(const std::string& path);
 
 struct DemoScenario {

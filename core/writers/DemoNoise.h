@@ -1,22 +1,12 @@
-// Deterministic noise for the demo data: integer arithmetic only, so the
-// generated tileset and maps are the same bytes on every platform.
+// Deterministic noise for the demo maps: integer arithmetic only, so the
+// generated maps are the same bytes on every platform.
 #pragma once
+
+#include "MixHash.h"
 
 #include <cstdint>
 
 namespace tessel::demo_noise {
-
-// A well-mixed 32-bit hash of up to four values.
-inline uint32_t Hash(uint32_t a, uint32_t b = 0, uint32_t c = 0, uint32_t d = 0)
-{
-    uint32_t h = a * 0x9E3779B1u ^ b * 0x85EBCA77u ^ c * 0xC2B2AE3Du ^ d * 0x27D4EB2Fu;
-    h ^= h >> 16;
-    h *= 0x7FEB352Du;
-    h ^= h >> 15;
-    h *= 0x846CA68Bu;
-    h ^= h >> 16;
-    return h;
-}
 
 inline constexpr int32_t NoiseOne = 1024;
 
@@ -29,7 +19,7 @@ inline int32_t ValueNoise(uint32_t seed, int32_t x, int32_t y, int32_t cell)
     const int32_t fx = (x % cell) * NoiseOne / cell;
     const int32_t fy = (y % cell) * NoiseOne / cell;
     auto lattice = [seed](int32_t i, int32_t j) {
-        return static_cast<int32_t>(Hash(seed, static_cast<uint32_t>(i), static_cast<uint32_t>(j)) % (NoiseOne + 1));
+        return static_cast<int32_t>(MixHash(seed, static_cast<uint32_t>(i), static_cast<uint32_t>(j)) % (NoiseOne + 1));
     };
     auto smooth = [](int32_t t) { return t * t / NoiseOne * (3 * NoiseOne - 2 * t) / NoiseOne; };
     const int32_t sx = smooth(fx);

@@ -16,7 +16,6 @@ namespace tessel {
 namespace {
 
 using demo_noise::FractalNoise;
-using demo_noise::Hash;
 using demo_noise::NoiseOne;
 using demo_noise::ValueNoise;
 using TC = TerrainClass;
@@ -325,8 +324,8 @@ private:
         const int wanted = side_ / 16;
         int placed = 0;
         for (uint32_t attempt = 0; attempt < 400 && placed < wanted; ++attempt) {
-            const int x = static_cast<int>(Hash(land_.Seed, attempt, 1) % side_);
-            const int y = static_cast<int>(Hash(land_.Seed, attempt, 2) % side_);
+            const int x = static_cast<int>(MixHash(land_.Seed, attempt, 1) % side_);
+            const int y = static_cast<int>(MixHash(land_.Seed, attempt, 2) % side_);
             if (IsSolid(content, x, y, TC::LightGround) && !InsideBase(x, y)) {
                 Put(content, x, y, unit::Critter, NeutralOwner);
                 ++placed;

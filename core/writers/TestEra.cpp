@@ -76,4 +76,6 @@ TTerrainData TerrainOf(const EraTables& tables)
     return terrain;
 }
 
+EraTables TablesOf(const TTerrainData& terrain) { return {terrain.Palette, terrain.MMI, terrain.MMT, terrain.TMI}; }
+
 }  // namespace tessel

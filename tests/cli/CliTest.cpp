@@ -3,9 +3,10 @@
 #include "ArchiveWriter.h"
 #include "ByteOrder.h"
 #include "Cli.h"
+#include "InfoCommand.h"
+#include "RenderCommand.h"
 #include "ScenarioWriter.h"
 
-#include <png.h>
 
 #include <filesystem>
 #include <fstream>
@@ -102,6 +103,7 @@ TEST(CliOptions, UsageErrorsExitWithStatusTwoAndSayWhy)
         {{"render", "-j", "0", "a.pud"}, "--jobs takes a number from 1 to 1024"},
         {{"render", "--units=yes", "a.pud"}, "option --units takes no value"},
         {{"render", "--settings", "x.ini", "--no-settings", "a.pud"}, "exclude each other"},
+        {{"render", "--builtin-tileset", "-a", "M.WAR", "a.pud"}, "--archive and --builtin-tileset exclude each other"},
         {{"info"}, "info needs at least one scenario file or folder"},
         {{"demo"}, "demo needs exactly one folder"},
     };
@@ -125,13 +127,47 @@ TEST(CliOptions, EveryCommandHasHelpAndTheProgramItsVersion)
     EXPECT_EQ(version.Out.rfind("tessel-cli 1.1", 0), 0u);
 }
 
-TEST_F(CliTest, WithoutAnArchiveNothingIsRenderedAndTheLineNamesTheOption)
+TEST_F(CliTest, WithoutAnArchiveTheBuiltInTilesetRendersAfterOneNotice)
 {
     Map("maps/a.pud", MapOfEra(0, 32));
-    const CliRun run = RunTesselCli({"render", "--no-settings", "-o", dir.File("out"), dir.File("maps")});
-    EXPECT_EQ(run.Status, 2);
-    EXPECT_NE(run.Err.find("--archive"), std::string::npos) << run.Err;
-    EXPECT_FALSE(FileExists(dir.File("out/a.bmp")));
+    Map("maps/b.pud", MapOfEra(3, 64));
+    const std::string emptySetting = dir.File("tessel.ini");
+    std::ofstream(emptySetting) << "[Settings]\nMainDat=\n";
+    const CliRun chosen =
+        RunTesselCli({"render", "-q", "--no-settings", "--builtin-tileset", "-o", dir.File("chosen"), dir.File("maps")});
+    ASSERT_EQ(chosen.Status, 0) << chosen.Err;
+    EXPECT_EQ(chosen.Err, "");
+
+    for (const auto& settingsArgs : {std::vector<std::string>{"--no-settings"},
+                                     std::vector<std::string>{"--settings", emptySetting}}) {
+        SCOPED_TRACE(settingsArgs.back());
+        std::vector<std::string> args{"render", "-q", "-o", dir.File("out"), dir.File("maps")};
+        args.insert(args.begin() + 1, settingsArgs.begin(), settingsArgs.end());
+        const CliRun run = RunTesselCli(args);
+        EXPECT_EQ(run.Status, 0);
+        EXPECT_EQ(run.Err, std::string(cli::NoArchiveNotice) + "\n");
+        for (const std::string name : {"a.bmp", "b.bmp"})
+            EXPECT_EQ(ReadFileBytes(dir.File("out/" + name)), ReadFileBytes(dir.File("chosen/" + name))) << name;
+    }
+    EXPECT_EQ(RunTesselCli({"render", "--builtin-tileset", "-a", Archive(), dir.File("maps")}).Status, 2);
+}
+
+TEST_F(CliTest, ANamedArchiveThatFailsKeepsItsMessagesAndNeverFallsBack)
+{
+    Map("maps/a.pud", MapOfEra(0, 32));
+    const std::string missing = dir.File("MISSING.WAR");
+    const std::string settings = dir.File("tessel.ini");
+    std::ofstream(settings) << "[Settings]\nMainDat=" << missing << "\n";
+    for (const auto& archiveArgs : {std::vector<std::string>{"--no-settings", "-a", missing},
+                                    std::vector<std::string>{"--settings", settings}}) {
+        SCOPED_TRACE(archiveArgs.back());
+        std::vector<std::string> args{"render", "-q", "-o", dir.File("out"), dir.File("maps")};
+        args.insert(args.begin() + 1, archiveArgs.begin(), archiveArgs.end());
+        const CliRun run = RunTesselCli(args);
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(Lines(run.Err), std::vector<std::string>{dir.File("maps/a.pud") + ": Error: File not found"});
+        EXPECT_FALSE(FileExists(dir.File("out/a.bmp")));
+    }
 }
 
 TEST_F(CliTest, FoldersAreSearchedRecursivelyAndKeepTheirSubFolders)
@@ -222,28 +258,6 @@ TEST_F(CliTest, TheEraCacheGivesTheSameBytesAsLoadingEveryTime)
         EXPECT_EQ(ReadFileBytes(dir.File("cached/" + name)), ReadFileBytes(dir.File("fresh/" + name))) << name;
 }
 
-struct DecodedPng {
-    uint32_t Width = 0, Height = 0;
-    std::vector<uint8_t> Pixels;   // row 0 first
-    std::vector<uint8_t> Palette;  // red, green, blue
-};
-
-DecodedPng DecodePng(const std::string& path)
-{
-    DecodedPng decoded;
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    EXPECT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
-    EXPECT_EQ(image.format & PNG_FORMAT_FLAG_COLORMAP, static_cast<png_uint_32>(PNG_FORMAT_FLAG_COLORMAP));
-    image.format = PNG_FORMAT_RGB_COLORMAP;
-    decoded.Width = image.width;
-    decoded.Height = image.height;
-    decoded.Pixels.resize(PNG_IMAGE_SIZE(image));
-    decoded.Palette.resize(PNG_IMAGE_COLORMAP_SIZE(image));
-    EXPECT_TRUE(png_image_finish_read(&image, nullptr, decoded.Pixels.data(), 0, decoded.Palette.data()));
-    return decoded;
-}
-
 TEST_F(CliTest, APngHoldsTheBitmapsPaletteAndPixels)
 {
     Map("maps/m.pud", MapOfEra(2, 32));
@@ -296,6 +310,30 @@ TEST_F(CliTest, TheSummaryLineCountsWrittenAndFailed)
                                      dir.File("maps"), dir.File("missing.pud")});
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Out.rfind("written 1, failed 1, ", 0), 0u) << run.Out;
+}
+
+TEST_F(CliTest, InfoCountsTheTilesTheBuiltInTilesetHasNoPictureFor)
+{
+    ScenarioContent known = MapOfEra(1, 32);
+    known.Tiles.assign(32 * 32, 0x0010);  // light water
+    known.Tiles[3] = 0x0000;              // names no class
+    known.Tiles[40] = 0x0A00;             // past the wall pieces
+    known.Tiles[41] = 2600;               // past the highest tile code
+    ScenarioContent unknownEra = known;
+    unknownEra.Era = 7;
+    const std::string knownPath = Map("maps/known.pud", known);
+    const std::string unknownPath = Map("maps/unknown.pud", unknownEra);
+
+    const CliRun text = RunTesselCli({"info", "--builtin-tileset", knownPath, unknownPath});
+    EXPECT_EQ(text.Status, 0);
+    EXPECT_EQ(Lines(text.Out),
+              (std::vector<std::string>{
+                  knownPath + ": era 1 (winter), 32 x 32 tiles, 3 units, 3 tiles without a picture in the built-in tileset",
+                  unknownPath +
+                      ": era 7 (unknown), 32 x 32 tiles, 3 units, 1024 tiles without a picture in the built-in tileset"}));
+    const CliRun json = RunTesselCli({"info", "--json", "--builtin-tileset", knownPath});
+    EXPECT_EQ(json.Out, "{\"path\":" + cli::JsonString(knownPath) +
+                            ",\"era\":1,\"era_name\":\"winter\",\"side\":32,\"units\":3,\"tiles_without_picture\":3}\n");
 }
 
 TEST(CliInfo, JsonLinesMatchTheCorpusManifest)

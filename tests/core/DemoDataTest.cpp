@@ -7,44 +7,10 @@
 #include "TileCodes.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
 
 namespace tessel::test {
 namespace {
-
-struct Rgb {
-    int R, G, B;
-    bool operator==(const Rgb&) const = default;
-};
-
-Rgb ColorAt(const TTerrainData& terrain, uint8_t index)
-{
-    return {terrain.Palette[3 * index], terrain.Palette[3 * index + 1], terrain.Palette[3 * index + 2]};
-}
-
-TTerrainData DemoTerrain(int era)
-{
-    return TerrainOf(MakeDemoEra(era));
-}
-
-// The colour most pixels of a tile's picture show.
-Rgb DominantColor(const TTerrainData& terrain, TileCode tile)
-{
-    std::map<uint8_t, int> counts;
-    for (uint32_t y = 0; y < TileSide; ++y)
-        for (uint32_t x = 0; x < TileSide; ++x)
-            ++counts[terrain.ColorOfTile(tile, x, y)];
-    const auto most = std::max_element(counts.begin(), counts.end(),
-                                       [](const auto& a, const auto& b) { return a.second < b.second; });
-    return ColorAt(terrain, most->first);
-}
-
-uint16_t PictureOf(const TTerrainData& terrain, TileCode tile)
-{
-    const std::size_t byte = 2 * (21 * (std::size_t{tile} / 16) + std::size_t{tile} % 16);
-    return static_cast<uint16_t>(terrain.TMI[byte] | terrain.TMI[byte + 1] << 8);
-}
 
 struct Agreement {
     int Compared = 0;
@@ -82,7 +48,7 @@ Agreement NeighbourAgreement(const std::vector<TileCode>& tiles, int side)
     return agreement;
 }
 
-TEST(DemoArchive, HoldsEveryEraAsMadeAndLoadsWithoutAMessage)
+TEST(DemoArchive, HoldsEveryEraOfTheBuiltInTilesetAndLoadsWithoutAMessage)
 {
     TempDir folder;
     const std::string path = folder.File("DEMO.WAR");
@@ -91,9 +57,9 @@ TEST(DemoArchive, HoldsEveryEraAsMadeAndLoadsWithoutAMessage)
     for (int era = 0; era < 4; ++era) {
         TTerrainData terrain;
         terrain.LoadFromMaindat(path, era);
-        const EraTables made = MakeDemoEra(era);
-        EXPECT_TRUE(terrain.Palette == made.Palette && terrain.MMI == made.MMI && terrain.MMT == made.MMT &&
-                    terrain.TMI == made.TMI)
+        const TTerrainData builtin = BuiltinTerrain(era);
+        EXPECT_TRUE(terrain.Palette == builtin.Palette && terrain.MMI == builtin.MMI && terrain.MMT == builtin.MMT &&
+                    terrain.TMI == builtin.TMI)
             << "era " << era;
         EXPECT_EQ(terrain.PaletteSize, 768u);
         EXPECT_EQ(terrain.TMISize, 158u * 42u) << "a record for every tile code group looked up";
@@ -102,72 +68,9 @@ TEST(DemoArchive, HoldsEveryEraAsMadeAndLoadsWithoutAMessage)
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
-TEST(DemoEra, OwnerColourSlotsAreDistinctInEveryEra)
-{
-    const std::vector<uint8_t> slots{208, 212, 216, 220, 224, 228, 232, 236, 12};
-    for (int era = 0; era < 4; ++era) {
-        const TTerrainData terrain = DemoTerrain(era);
-        for (std::size_t a = 0; a < slots.size(); ++a) {
-            for (std::size_t b = a + 1; b < slots.size(); ++b) {
-                const Rgb one = ColorAt(terrain, slots[a]), other = ColorAt(terrain, slots[b]);
-                const int distance = (one.R - other.R) * (one.R - other.R) + (one.G - other.G) * (one.G - other.G) +
-                                     (one.B - other.B) * (one.B - other.B);
-                EXPECT_GE(distance, 20 * 20) << "era " << era << ", slots " << int{slots[a]} << ", " << int{slots[b]};
-            }
-        }
-    }
-}
-
-TEST(DemoEra, SolidTilesOfDifferentClassesHaveDifferentDominantColours)
-{
-    for (int era = 0; era < 4; ++era) {
-        const TTerrainData terrain = DemoTerrain(era);
-        std::vector<Rgb> dominant;
-        for (int c = 0; c < TerrainClassCount; ++c)
-            dominant.push_back(DominantColor(terrain, SolidTileCode(static_cast<TerrainClass>(c), 0)));
-        for (std::size_t a = 0; a < dominant.size(); ++a)
-            for (std::size_t b = a + 1; b < dominant.size(); ++b)
-                EXPECT_FALSE(dominant[a] == dominant[b]) << "era " << era << ": classes " << a << " and " << b;
-
-        for (TerrainClass water : {TerrainClass::LightWater, TerrainClass::DarkWater}) {
-            const Rgb color = dominant[static_cast<std::size_t>(water)];
-            EXPECT_GT(color.B, std::max(color.R, color.G)) << "era " << era << ": water is blue";
-        }
-    }
-}
-
-TEST(DemoEra, BoundaryTilesShowOnlyColoursOfTheirQuartersClasses)
-{
-    const TTerrainData terrain = DemoTerrain(0);
-    // What the solid tiles of each class show, all variants together.
-    std::vector<std::set<uint8_t>> shades(TerrainClassCount);
-    for (int c = 0; c < TerrainClassCount; ++c)
-        for (uint8_t variant = 0; variant < 16; ++variant)
-            for (uint32_t y = 0; y < 32; ++y)
-                for (uint32_t x = 0; x < 32; ++x)
-                    shades[static_cast<std::size_t>(c)].insert(
-                        terrain.ColorOfTile(SolidTileCode(static_cast<TerrainClass>(c), variant), x, y));
-
-    for (int code = 0x0100; code <= HighestTileCode; ++code) {
-        const auto quarters = QuartersOfTile(static_cast<TileCode>(code));
-        if (!quarters)
-            continue;
-        for (uint32_t y = 0; y < 32; ++y) {
-            for (uint32_t x = 0; x < 32; ++x) {
-                const TerrainClass expected = (*quarters)[(y / 16) * 2 + x / 16];
-                const uint8_t shown = terrain.ColorOfTile(static_cast<TileCode>(code), x, y);
-                if (!shades[static_cast<std::size_t>(expected)].count(shown)) {
-                    ADD_FAILURE() << "code " << std::hex << code << std::dec << " pixel (" << x << ", " << y << ")";
-                    return;
-                }
-            }
-        }
-    }
-}
-
 // A wrong reading of the quarter sets would make neighbours disagree all
 // over; real maps only do so where a map maker set tiles by hand.
-TEST(RealMaps, EveryTileCodeHasADemoPictureAndNeighboursAgreeAtTheirSharedCorners)
+TEST(RealMaps, EveryTileCodeHasABuiltInPictureAndNeighboursAgreeAtTheirSharedCorners)
 {
     const std::string folder = TESSEL_CORPUS_DIR;
     if (folder.empty() || !FileExists(folder + "/MANIFEST.tsv"))
@@ -191,9 +94,9 @@ TEST(RealMaps, EveryTileCodeHasADemoPictureAndNeighboursAgreeAtTheirSharedCorner
 
     codes.erase(0);  // names no class; a few maps hold it in cells they do not use
     for (int era = 0; era < 4; ++era) {
-        const TTerrainData terrain = DemoTerrain(era);
+        const TTerrainData terrain = BuiltinTerrain(era);
         for (TileCode code : codes)
-            EXPECT_NE(PictureOf(terrain, code), 0) << "era " << era << ", code " << std::hex << code;
+            EXPECT_NE(terrain.PictureOfTile(code), 0) << "era " << era << ", code " << std::hex << code;
     }
 }
 
@@ -201,7 +104,7 @@ TEST(DemoScenarios, CoverEveryEraAndSizeWithoutBlankTilesOrSeamsAndLoadAndRender
 {
     std::vector<TTerrainData> terrains;
     for (int era = 0; era < 4; ++era)
-        terrains.push_back(DemoTerrain(era));
+        terrains.push_back(BuiltinTerrain(era));
     TempDir folder;
     TMinimapSettings settings;
     settings.MainDat = folder.File("DEMO.WAR");
@@ -214,7 +117,7 @@ TEST(DemoScenarios, CoverEveryEraAndSizeWithoutBlankTilesOrSeamsAndLoadAndRender
         eras.insert(era);
         sides.insert(scenario.Content.Side);
         const auto blank = std::count_if(scenario.Content.Tiles.begin(), scenario.Content.Tiles.end(),
-                                         [&](TileCode code) { return PictureOf(terrains.at(era), code) == 0; });
+                                         [&](TileCode code) { return terrains.at(era).PictureOfTile(code) == 0; });
         EXPECT_EQ(blank, 0);
         EXPECT_EQ(NeighbourAgreement(scenario.Content.Tiles, scenario.Content.Side).Disagreeing, 0);
 

@@ -1,6 +1,9 @@
 #include "TestSupport.h"
 
+#include "BuiltinTileset.h"
 #include "FileLayer.h"
+
+#include <png.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -84,5 +87,38 @@ std::vector<std::string> FolderEntries(const std::string& path)
 }
 
 bool PermissionsAreEnforced() { return ::geteuid() != 0; }
+
+DecodedPng DecodePng(const std::string& path)
+{
+    DecodedPng decoded;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    EXPECT_TRUE(png_image_begin_read_from_file(&image, path.c_str())) << path;
+    EXPECT_EQ(image.format & PNG_FORMAT_FLAG_COLORMAP, static_cast<png_uint_32>(PNG_FORMAT_FLAG_COLORMAP)) << path;
+    image.format = PNG_FORMAT_RGB_COLORMAP;
+    decoded.Width = image.width;
+    decoded.Height = image.height;
+    decoded.Pixels.resize(PNG_IMAGE_SIZE(image));
+    decoded.Palette.resize(PNG_IMAGE_COLORMAP_SIZE(image));
+    EXPECT_TRUE(png_image_finish_read(&image, nullptr, decoded.Pixels.data(), 0, decoded.Palette.data())) << path;
+    return decoded;
+}
+
+std::vector<uint8_t> DecodedPng::RgbPixels() const
+{
+    std::vector<uint8_t> rgb;
+    rgb.reserve(3 * Pixels.size());
+    for (const uint8_t index : Pixels)
+        for (std::size_t channel = 0; channel < 3; ++channel)
+            rgb.push_back(3 * std::size_t{index} + channel < Palette.size() ? Palette[3 * index + channel] : 0);
+    return rgb;
+}
+
+TTerrainData BuiltinTerrain(int32_t era)
+{
+    TTerrainData terrain;
+    LoadBuiltinTileset(terrain, era);
+    return terrain;
+}
 
 }  // namespace tessel::test

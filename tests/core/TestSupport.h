@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ErrorBox.h"
+#include "TerrainData.h"
 
 #include <gtest/gtest.h>
 
@@ -59,5 +60,20 @@ bool FileExists(const std::string& path);
 std::vector<std::string> FolderEntries(const std::string& path);
 // Whether the process can be refused access by file modes (root cannot).
 bool PermissionsAreEnforced();
+
+// An 8-bit indexed PNG file as read back; a file that is not one fails the
+// running test.
+struct DecodedPng {
+    uint32_t Width = 0, Height = 0;
+    std::vector<uint8_t> Pixels;   // palette indexes, row 0 first
+    std::vector<uint8_t> Palette;  // red, green, blue
+
+    // Red, green and blue of every pixel, row 0 first.
+    std::vector<uint8_t> RgbPixels() const;
+};
+DecodedPng DecodePng(const std::string& path);
+
+// Era (0 to 3) of the built-in tileset, loaded.
+TTerrainData BuiltinTerrain(int32_t era);
 
 }  // namespace tessel::test

@@ -1,8 +1,7 @@
-#include "DemoData.h"
+#include "TilesetGenerator.h"
 
 #include "ByteOrder.h"
-#include "DemoNoise.h"
-#include "TerrainData.h"
+#include "MixHash.h"
 #include "TileCodes.h"
 
 #include <algorithm>
@@ -11,8 +10,6 @@
 namespace tessel {
 
 namespace {
-
-using demo_noise::Hash;
 
 constexpr std::size_t PaletteColors = 256;
 constexpr std::size_t TmiRecordBytes = 42;
@@ -135,7 +132,7 @@ int RingOffset(int from, int to) { return ((to - from + 12) % 8) - 4; }
 // blocks of one class and era apart.
 int TextureShade(Texture texture, uint32_t seed, int x, int y)
 {
-    const uint32_t noise = Hash(seed, static_cast<uint32_t>(x), static_cast<uint32_t>(y)) % 16;
+    const uint32_t noise = MixHash(seed, static_cast<uint32_t>(x), static_cast<uint32_t>(y)) % 16;
     switch (texture) {
     case Texture::Water: {
         // short crests along a slant, a few dark specks
@@ -151,8 +148,8 @@ int TextureShade(Texture texture, uint32_t seed, int x, int y)
         int best = 100;
         int across = 0;
         for (uint32_t crown = 0; crown < 3; ++crown) {
-            const int dx = RingOffset(static_cast<int>(Hash(seed, crown, 1) % 8), x);
-            const int dy = RingOffset(static_cast<int>(Hash(seed, crown, 2) % 8), y);
+            const int dx = RingOffset(static_cast<int>(MixHash(seed, crown, 1) % 8), x);
+            const int dy = RingOffset(static_cast<int>(MixHash(seed, crown, 2) % 8), y);
             if (dx * dx + dy * dy < best) {
                 best = dx * dx + dy * dy;
                 across = dx + dy;
@@ -182,7 +179,8 @@ std::vector<uint8_t> MakeBlocks(int era)
     for (int c = 0; c < TerrainClassCount; ++c) {
         const auto terrain = static_cast<TerrainClass>(c);
         for (int b = 0; b < BlocksPerClass; ++b) {
-            const uint32_t seed = Hash(static_cast<uint32_t>(era), static_cast<uint32_t>(c), static_cast<uint32_t>(b));
+            const uint32_t seed =
+                MixHash(static_cast<uint32_t>(era), static_cast<uint32_t>(c), static_cast<uint32_t>(b));
             uint8_t* block = blocks.data() + static_cast<std::size_t>(c * BlocksPerClass + b) * BlockBytes;
             for (int y = 0; y < 8; ++y) {
                 for (int x = 0; x < 8; ++x)
@@ -207,7 +205,7 @@ uint32_t KeyHash(const PictureKey& key)
     uint32_t packed = 0;
     for (TerrainClass terrain : key.Quarters)
         packed = packed * 16 + static_cast<uint32_t>(terrain);
-    return Hash(packed, static_cast<uint32_t>(key.Arrangement));
+    return MixHash(packed, static_cast<uint32_t>(key.Arrangement));
 }
 
 // Block row i, column j of a picture lies in quarter (i / 2) * 2 + j / 2 and
@@ -218,8 +216,8 @@ void PutPictureRecord(std::vector<uint8_t>& mmi, std::size_t picture, const Pict
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
             const TerrainClass terrain = key.Quarters[static_cast<std::size_t>((i / 2) * 2 + j / 2)];
-            const uint32_t pick = Hash(seed, static_cast<uint32_t>(i), static_cast<uint32_t>(j),
-                                       static_cast<uint32_t>(era));
+            const uint32_t pick = MixHash(seed, static_cast<uint32_t>(i), static_cast<uint32_t>(j),
+                                          static_cast<uint32_t>(era));
             const auto block = static_cast<uint32_t>(static_cast<int>(terrain) * BlocksPerClass) + pick % BlocksPerClass;
             const uint32_t flips = (pick >> 8) % 4;
             WriteU16LE(mmi.data() + picture * MmiRecordBytes + 2 * static_cast<std::size_t>(4 * i + j),
@@ -230,10 +228,10 @@ void PutPictureRecord(std::vector<uint8_t>& mmi, std::size_t picture, const Pict
 
 }  // namespace
 
-EraTables MakeDemoEra(int era)
+TTerrainData GenerateBuiltinEra(int32_t era)
 {
     era = std::clamp(era, 0, 3);
-    EraTables tables;
+    TTerrainData tables;
     tables.Palette = MakePalette(era);
     tables.MMT = MakeBlocks(era);
 
@@ -257,15 +255,12 @@ EraTables MakeDemoEra(int era)
     tables.MMI.assign((keys.size() + 1) * MmiRecordBytes, 0);
     for (std::size_t p = 0; p < keys.size(); ++p)
         PutPictureRecord(tables.MMI, p + 1, keys[p], era);
-    return tables;
-}
 
-void WriteDemoArchive(const std::string& path)
-{
-    ArchiveWriter archive;
-    for (int era = 0; era < 4; ++era)
-        archive.Era(era, MakeDemoEra(era), true);
-    archive.WriteTo(path);
+    tables.PaletteSize = static_cast<uint32_t>(tables.Palette.size());
+    tables.MMISize = static_cast<uint32_t>(tables.MMI.size());
+    tables.MMTSize = static_cast<uint32_t>(tables.MMT.size());
+    tables.TMISize = static_cast<uint32_t>(tables.TMI.size());
+    return tables;
 }
 
 }  // namespace tessel

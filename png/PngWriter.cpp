@@ -6,9 +6,13 @@
 #include <png.h>
 
 
-namespace tessel::cli {
+namespace tessel {
 
 namespace {
+
+// zlib's levels: 1 is the fastest, 9 the smallest; 6 is libpng's default.
+constexpr int DefaultPngCompression = 6;
+constexpr int FastPngCompression = 1;
 
 void AppendToVector(png_structp png, png_bytep data, png_size_t length)
 {
@@ -21,7 +25,7 @@ void FlushNothing(png_structp) {}
 // libpng reports failures by longjmp, so this part holds no object with a
 // destructor; it answers false instead of raising.
 bool EncodeWithLibpng(const uint8_t* raster, uint16_t width, uint16_t height, const png_color* colors,
-                      std::vector<uint8_t>* out)
+                      int compressionLevel, std::vector<uint8_t>* out)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png)
@@ -35,6 +39,7 @@ bool EncodeWithLibpng(const uint8_t* raster, uint16_t width, uint16_t height, co
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_PLTE(png, info, colors, 256);
+    png_set_compression_level(png, compressionLevel);
     png_write_info(png, info);
     for (uint32_t row = 0; row < height; ++row)
         png_write_row(png, raster + static_cast<std::size_t>(row) * width);
@@ -43,24 +48,23 @@ bool EncodeWithLibpng(const uint8_t* raster, uint16_t width, uint16_t height, co
     return true;
 }
 
-}  // namespace
-
-std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t height, const BmpPalette& palette)
+std::vector<uint8_t> EncodeAtLevel(const uint8_t* raster, uint16_t width, uint16_t height, const BmpPalette& palette,
+                                   int compressionLevel)
 {
     png_color colors[256];
     for (std::size_t k = 0; k < 256; ++k)
         colors[k] = {palette[3 * k], palette[3 * k + 1], palette[3 * k + 2]};
     std::vector<uint8_t> bytes;
     bytes.reserve(static_cast<std::size_t>(width) * height / 4 + 1024);
-    if (!EncodeWithLibpng(raster, width, height, colors, &bytes))
+    if (!EncodeWithLibpng(raster, width, height, colors, compressionLevel, &bytes))
         throw Exception("PNG encoder failed");
     return bytes;
 }
 
-bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
-                  const BmpPalette& palette)
+bool WritePng(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
+              const BmpPalette& palette, int compressionLevel)
 {
-    const std::vector<uint8_t> bytes = EncodePng(raster, width, height, palette);
+    const std::vector<uint8_t> bytes = EncodeAtLevel(raster, width, height, palette, compressionLevel);
     const std::unique_ptr<ReplacingOutputFile> file = CreateImageFile(fileName);
     if (!file)
         return false;
@@ -75,4 +79,23 @@ bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const 
     return true;
 }
 
-}  // namespace tessel::cli
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t height, const BmpPalette& palette)
+{
+    return EncodeAtLevel(raster, width, height, palette, DefaultPngCompression);
+}
+
+bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
+                  const BmpPalette& palette)
+{
+    return WritePng(raster, width, height, fileName, palette, DefaultPngCompression);
+}
+
+bool WriteFastPngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
+                      const BmpPalette& palette)
+{
+    return WritePng(raster, width, height, fileName, palette, FastPngCompression);
+}
+
+}  // namespace tessel

@@ -1,6 +1,7 @@
 // What a WarCraft 2 tile code shows, as terrain classes by quarter of the
-// tile, and the codes for given quarters: shared by the demo tileset, which
-// draws each code, and the demo scenarios, which encode their terrain.
+// tile, and the codes for given quarters: shared by the built-in tileset's
+// generator, which draws each code, and the demo scenarios, which encode
+// their terrain.
 //
 // The numbering, checked against real maps:
 // - Solid tiles 0x0010 to 0x00CF: the class in bits 4-7 (1 light water,

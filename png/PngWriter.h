@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace tessel::cli {
+namespace tessel {
 
 // The PNG file's bytes; raises Exception when the encoder fails.
 std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t height, const BmpPalette& palette);
@@ -16,4 +16,9 @@ std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t h
 bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
                   const BmpPalette& palette);
 
-}  // namespace tessel::cli
+// The same at zlib's fastest level, for thumbnails that a file manager
+// waits for: a third larger, in a fifth of the time.
+bool WriteFastPngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
+                      const BmpPalette& palette);
+
+}  // namespace tessel

@@ -1,0 +1,22 @@
+// The built-in tileset: a palette and tile pictures of our own for the four
+// eras, compiled into the program, so that maps render without the game's
+// archive. Loading an era copies about 15 KB; nothing is computed.
+#pragma once
+
+#include "MakeMinimap.h"
+#include "TerrainData.h"
+
+#include <memory>
+
+namespace tessel {
+
+// Fills terrain with era's tables, as LoadFromMaindat does from an archive.
+// Raises Exception "Invalid era (%d)." for an era outside 0 to 3, leaving
+// terrain without buffers.
+void LoadBuiltinTileset(TTerrainData& terrain, int32_t era);
+
+// MakeMinimap's backend for the built-in tileset: it needs no archive (the
+// archive path is not looked at) and writes bitmaps.
+MinimapBackend BuiltinTilesetBackend();
+
+}  // namespace tessel

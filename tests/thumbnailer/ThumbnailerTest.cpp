@@ -1,0 +1,204 @@
+#include "TestSupport.h"
+
+#include "ArchiveWriter.h"
+#include "BuiltinTileset.h"
+#include "DemoData.h"
+#include "MakeMinimap.h"
+#include "PngWriter.h"
+#include "ScenarioWriter.h"
+#include "Thumbnailer.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace tessel::test {
+namespace {
+
+struct ThumbnailerRun {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+ThumbnailerRun RunThumbnailer(const std::vector<std::string>& args, const std::string& settingsFile = "")
+{
+    std::ostringstream out, err;
+    const int status = thumbnailer::RunThumbnailer(args, settingsFile, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// A demo map of 64 tiles: real terrain and units of several owners.
+ScenarioContent MapWithUnits()
+{
+    for (const DemoScenario& demo : MakeDemoScenarios())
+        if (demo.Content.Side == 64)
+            return demo.Content;
+    throw std::logic_error("no demo map of 64 tiles");
+}
+
+// The minimap as the renderer makes it, at side x side pixels, as a PNG.
+DecodedPng Reference(const std::string& scenario, const std::string& output, int32_t side, bool units,
+                     const std::string& archive = "")
+{
+    TMinimapSettings settings;
+    settings.ImageSizes.fill(side);
+    settings.DspUnits = units;
+    settings.MainDat = archive;
+    MinimapBackend backend = archive.empty() ? BuiltinTilesetBackend() : DefaultMinimapBackend();
+    backend.WriteImage = WritePngFile;
+    EXPECT_TRUE(MakeMinimap(scenario, output, settings, backend));
+    return DecodePng(output);
+}
+
+void ExpectSamePicture(const DecodedPng& made, const DecodedPng& expected)
+{
+    ASSERT_EQ(made.Width, expected.Width);
+    ASSERT_EQ(made.Height, expected.Height);
+    EXPECT_TRUE(made.RgbPixels() == expected.RgbPixels());
+}
+
+class ThumbnailerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fs::create_directories(dir.File("maps"));
+        fs::create_directories(dir.File("out"));
+        fs::create_directories(dir.File("reference"));
+        WriteScenario(MapWithUnits()).WriteTo(Scenario());
+    }
+
+    std::string Scenario() const { return dir.File("maps/map.pud"); }
+    std::string Output() const { return dir.File("out/thumbnail.png"); }
+
+    TempDir dir;
+};
+
+TEST_F(ThumbnailerTest, WritesTheMinimapAtTheAskedSideCappedAt1024)
+{
+    const struct {
+        std::vector<std::string> Options;
+        int32_t Side;
+    } cases[] = {
+        {{"-s", "128"}, 128}, {{"--size", "256"}, 256}, {{"--size=48"}, 48}, {{}, 256},
+        {{"-s", "1024"}, 1024}, {{"-s", "1025"}, 1024}, {{"-s", "2147483647"}, 1024},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.Options));
+        std::vector<std::string> args = c.Options;
+        args.insert(args.end(), {Scenario(), Output()});
+        const ThumbnailerRun run = RunThumbnailer(args);
+        EXPECT_EQ(run.Status, 0);
+        EXPECT_EQ(run.Err, "");
+        EXPECT_EQ(run.Out, "");
+        ExpectSamePicture(DecodePng(Output()), Reference(Scenario(), dir.File("reference/r.png"), c.Side, true));
+        // Nothing but OUTPUT: no temporary file beside it or the scenario.
+        EXPECT_EQ(FolderEntries(dir.File("maps")), std::vector<std::string>{"map.pud"});
+        EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{"thumbnail.png"});
+    }
+}
+
+TEST_F(ThumbnailerTest, TheSettingsChooseTheUnitsAndAnArchiveThatLoadsWhichItNeverWrites)
+{
+    const std::string archive = dir.File("MAINDAT.WAR");
+    ArchiveWriter good;
+    for (int32_t era = 0; era < 4; ++era)
+        good.Era(era, MakeTestEra(static_cast<uint8_t>(era + 5)));
+    good.WriteTo(archive);
+    const std::string lacking = dir.File("LACKING.WAR");  // the map's era 1 is missing
+    ArchiveWriter().Era(0, MakeTestEra(5)).WriteTo(lacking);
+
+    const struct {
+        std::string Name;
+        std::string Settings;  // none: no settings file at all
+        bool Units;
+        std::string ExpectedArchive;  // empty: the built-in tileset
+    } cases[] = {
+        {"no settings file", "", true, ""},
+        {"units off", "[Settings]\nDspUnits=0\n", false, ""},
+        {"a readable archive", "[Settings]\nMainDat=" + archive + "\n", true, archive},
+        {"a readable archive, units off", "[Settings]\r\nDspUnits=0\r\nMainDat=" + archive + "\r\n", false, archive},
+        {"a missing archive", "[Settings]\nMainDat=" + dir.File("NONE.WAR") + "\n", true, ""},
+        {"an archive without the map's era", "[Settings]\nMainDat=" + lacking + "\n", true, ""},
+        {"a file that is no archive", "[Settings]\nMainDat=" + Scenario() + "\n", true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string config = dir.File("config");
+        fs::remove_all(config);
+        fs::create_directories(config);
+        const std::string settingsFile = (fs::path(config) / "tessel.ini").string();
+        if (!c.Settings.empty())
+            WriteText(settingsFile, c.Settings);
+
+        const ThumbnailerRun run = RunThumbnailer({"-s", "96", Scenario(), Output()}, settingsFile);
+        EXPECT_EQ(run.Status, 0);
+        EXPECT_EQ(run.Err, "");
+        ExpectSamePicture(DecodePng(Output()),
+                          Reference(Scenario(), dir.File("reference/r.png"), 96, c.Units, c.ExpectedArchive));
+        if (c.Settings.empty()) {
+            EXPECT_TRUE(FolderEntries(config).empty()) << "no settings file is made";
+        } else {
+            EXPECT_EQ(ReadText(settingsFile), c.Settings);
+            EXPECT_EQ(FolderEntries(config), std::vector<std::string>{"tessel.ini"});
+        }
+    }
+}
+
+TEST_F(ThumbnailerTest, AFailureIsOneLineWithStatusOneAndLeavesNoOutput)
+{
+    WriteFileBytes(dir.File("maps/garbage.pud"), std::vector<uint8_t>(300, 0x41));
+    ScenarioContent unknownEra = MapWithUnits();
+    unknownEra.Era = 7;
+    WriteScenario(unknownEra).WriteTo(dir.File("maps/era7.pud"));
+    const std::vector<uint8_t> scenarioBytes = ReadFileBytes(Scenario());
+
+    const struct {
+        std::string Name;
+        std::vector<std::string> Args;
+        std::string Says;
+    } cases[] = {
+        {"missing input", {"-s", "64", dir.File("maps/none.pud"), Output()}, "none.pud: Error: File not found"},
+        {"not a scenario", {"-s", "64", dir.File("maps/garbage.pud"), Output()}, "garbage.pud: Error: "},
+        {"an era no tileset has", {"-s", "64", dir.File("maps/era7.pud"), Output()}, "Error: Invalid era (7)."},
+        {"output folder missing", {"-s", "64", Scenario(), dir.File("out/none/t.png")}, "Error opening output file"},
+        {"output is the scenario", {"-s", "64", Scenario(), dir.File("maps/../maps/map.pud")},
+         "Error: OUTPUT is the scenario file itself"},
+        {"a line break in a name", {"-s", "64", dir.File("maps/two\nlines.pud"), Output()}, "two?lines.pud"},
+        {"size 0", {"-s", "0", Scenario(), Output()}, "SIZE takes a number of pixels from 1, not \"0\""},
+        {"size not a number", {"-s", "big", Scenario(), Output()}, "not \"big\""},
+        {"size missing", {Scenario(), Output(), "-s"}, "option -s needs a value"},
+        {"no output", {"-s", "64", Scenario()}, "INPUT and OUTPUT are needed"},
+        {"three operands", {"-s", "64", Scenario(), Output(), Output()}, "INPUT and OUTPUT are needed"},
+        {"unknown option", {"-x", Scenario(), Output()}, "unknown option -x"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const ThumbnailerRun run = RunThumbnailer(c.Args);
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Out, "");
+        EXPECT_EQ(run.Err.rfind("tessel-thumbnailer: ", 0), 0u) << run.Err;
+        EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+        EXPECT_EQ(run.Err.back(), '\n');
+        EXPECT_NE(run.Err.find(c.Says), std::string::npos) << run.Err;
+        EXPECT_TRUE(FolderEntries(dir.File("out")).empty());
+        EXPECT_EQ(FolderEntries(dir.File("maps")), (std::vector<std::string>{"era7.pud", "garbage.pud", "map.pud"}));
+        EXPECT_EQ(ReadFileBytes(Scenario()), scenarioBytes);
+    }
+}
+
+TEST(Thumbnailer, ShowsItsUsageAndVersion)
+{
+    const ThumbnailerRun help = RunThumbnailer({"--help"});
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(help.Out.rfind("Usage: tessel-thumbnailer [-s SIZE] INPUT OUTPUT\n", 0), 0u);
+    const ThumbnailerRun version = RunThumbnailer({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out.rfind("tessel-thumbnailer 1.", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tessel::test

@@ -1,0 +1,106 @@
+#include "Thumbnailer.h"
+
+#include "BuiltinTileset.h"
+#include "ErrorBox.h"
+#include "Exceptions.h"
+#include "MakeMinimap.h"
+#include "PngWriter.h"
+#include "Settings.h"
+#include "ThumbnailerArguments.h"
+
+#include <filesystem>
+#include <new>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+namespace tessel::thumbnailer {
+
+namespace {
+
+// The user's archive when it loads, else the built-in tileset: a thumbnail
+// is made either way, so the archive's own messages are not shown.
+std::shared_ptr<const TTerrainData> LoadTerrain(const std::string& archivePath, int32_t era)
+{
+    auto terrain = std::make_shared<TTerrainData>();
+    if (!archivePath.empty()) {
+        ScopedErrorBoxHandler silence([](const std::string&) {});
+        try {
+            terrain->LoadFromMaindat(archivePath, era);
+            return terrain;
+        } catch (const Exception&) {
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    LoadBuiltinTileset(*terrain, era);
+    return terrain;
+}
+
+// File names come from anywhere: a control character in one must not
+// split the single line of a failure.
+std::string OneLine(std::string text)
+{
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return text;
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
+// The first failure shown while making the thumbnail; none on success.
+std::optional<std::string> MakeThumbnail(const ThumbnailRequest& request, const std::string& settingsFile)
+{
+    // Replacing the scenario with its own thumbnail would lose it.
+    if (SameFile(request.Input, request.Output))
+        return "Error: OUTPUT is the scenario file itself";
+
+    TMinimapSettings settings;
+    if (!settingsFile.empty())
+        LoadSettings(settingsFile, settings);
+    settings.ImageSizes.fill(request.Side);
+
+    MinimapBackend backend;
+    backend.LoadTerrain = LoadTerrain;
+    backend.WriteImage = WriteFastPngFile;
+    backend.NeedsArchive = false;
+
+    std::optional<std::string> failure;
+    ScopedErrorBoxHandler collect([&](const std::string& text) {
+        if (!failure)
+            failure = text;
+    });
+    if (MakeMinimap(request.Input, request.Output, settings, backend))
+        return std::nullopt;
+    return failure.value_or("Error: no thumbnail written");
+}
+
+}  // namespace
+
+int RunThumbnailer(const std::vector<std::string>& args, const std::string& settingsFile, std::ostream& out,
+                   std::ostream& err)
+{
+    std::variant<ThumbnailRequest, InformationRequest> parsed;
+    try {
+        parsed = ParseThumbnailerArguments(args);
+    } catch (const ArgumentError& error) {
+        err << "tessel-thumbnailer: " << OneLine(error.what()) << " (see --help)\n";
+        return ExitFailure;
+    }
+    if (const auto* information = std::get_if<InformationRequest>(&parsed)) {
+        out << information->Text;
+        return ExitSuccess;
+    }
+    const auto& request = std::get<ThumbnailRequest>(parsed);
+    if (const auto failure = MakeThumbnail(request, settingsFile)) {
+        err << "tessel-thumbnailer: " << OneLine(request.Input + ": " + *failure) << '\n';
+        return ExitFailure;
+    }
+    return ExitSuccess;
+}
+
+}  // namespace tessel::thumbnailer

@@ -1,0 +1,70 @@
+#include "ThumbnailerArguments.h"
+
+#include "IntegerText.h"
+
+#include <algorithm>
+
+namespace tessel::thumbnailer {
+
+const char* const ThumbnailerUsage =
+    "Usage: tessel-thumbnailer [-s SIZE] INPUT OUTPUT\n"
+    "\n"
+    "Writes the minimap of the WarCraft 2 scenario INPUT (.pud) to OUTPUT as a\n"
+    "SIZE x SIZE PNG image, for file managers that show thumbnails.\n"
+    "\n"
+    "Options:\n"
+    "  -s, --size SIZE   image side in pixels (default 256; at most 1024)\n"
+    "  -h, --help        show this text\n"
+    "      --version     show the version\n"
+    "\n"
+    "The game archive and the unit display come from the settings of the\n"
+    "desktop program tessel (~/.config/tessel.ini), which are only read; when\n"
+    "the archive cannot be read, Tessel's built-in tileset is used. Exit\n"
+    "status: 0 when OUTPUT was written; 1 otherwise, with one line on standard\n"
+    "error and no OUTPUT.\n";
+
+namespace {
+
+int32_t SideValue(const std::string& text)
+{
+    const auto value = ParseIntegerText(text);
+    if (!value || *value < 1)
+        throw ArgumentError("SIZE takes a number of pixels from 1, not \"" + text + "\"");
+    return std::min(*value, LargestThumbnailSide);
+}
+
+}  // namespace
+
+std::variant<ThumbnailRequest, InformationRequest> ParseThumbnailerArguments(const std::vector<std::string>& args)
+{
+    ThumbnailRequest request;
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "-h" || arg == "--help") {
+            return InformationRequest{ThumbnailerUsage};
+        } else if (arg == "--version") {
+            return InformationRequest{"tessel-thumbnailer " TESSEL_VERSION "\n"};
+        } else if (arg == "-s" || arg == "--size") {
+            if (i + 1 >= args.size())
+                throw ArgumentError("option " + arg + " needs a value");
+            request.Side = SideValue(args[++i]);
+        } else if (arg.rfind("--size=", 0) == 0) {
+            request.Side = SideValue(arg.substr(7));
+        } else {
+            throw ArgumentError("unknown option " + arg);
+        }
+    }
+    if (operands.size() != 2)
+        throw ArgumentError("INPUT and OUTPUT are needed, and nothing more");
+    request.Input = operands[0];
+    request.Output = operands[1];
+    return request;
+}
+
+}  // namespace tessel::thumbnailer
