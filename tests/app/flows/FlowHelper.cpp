@@ -3,7 +3,7 @@
 // main window's scenario list.
 //
 //   tessel_flow_helper archive PATH
-//   tessel_flow_helper scenarios FOLDER COUNT
+//   tessel_flow_helper scenarios FOLDER COUNT     (prints the file names)
 //   tessel_flow_helper grab PICTURE
 //   tessel_flow_helper list PICTURE X Y WIDTH HEIGHT entries|empty|where
 //   tessel_flow_helper batch REFERENCE PICTURE X Y WIDTH HEIGHT
@@ -62,6 +62,7 @@ int WriteScenarios(const std::string& folder, int count)
         char name[64];
         std::snprintf(name, sizeof name, "%04d_scenario_with_a_rather_long_name.pud", number);
         WriteScenario(*largest).WriteTo((std::filesystem::path(folder) / name).string());
+        std::printf("%s\n", name);
     }
     return 0;
 }

@@ -13,7 +13,7 @@ side=${2:?image side}
 # A short folder keeps the numbers that lead the file names in view.
 scenarios=$scratch/maps
 "$helper" archive "$scratch/MAINDAT.WAR"
-"$helper" scenarios "$scenarios" "$count"
+write_scenarios "$count"
 write_settings "$side" "$scratch/MAINDAT.WAR"
 start_screen
 start_tessel

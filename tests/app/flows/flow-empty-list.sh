@@ -9,12 +9,12 @@ source "$(dirname "$0")/flow-support.sh"
 way=${1:?clear, remove or batch}
 
 "$helper" archive "$scratch/MAINDAT.WAR"
-"$helper" scenarios "$scenarios" 2
+write_scenarios 2
 write_settings 32 "$scratch/MAINDAT.WAR"
 start_screen
 start_tessel
 
-add_by_typing "$(scenario_name 1)" "$(scenario_name 2)"
+add_by_typing "${scenario_names[@]}"
 read -r x y width height < <(client_area "$main")
 grab added
 "$helper" list "$scratch/added.png" "$x" "$y" "$width" "$height" entries || fail "the added scenarios do not show"
@@ -34,7 +34,7 @@ case $way in
     find_window '^Save BMPs in$' >/dev/null
     keys Return
     wait_until 60 "the batch run did not write both minimaps" \
-      test -e "$scenarios/$(scenario_name 1 | sed 's/\.pud$/.bmp/')" -a -e "$scenarios/$(scenario_name 2 | sed 's/\.pud$/.bmp/')"
+      test -e "$scenarios/${scenario_names[0]%.pud}.bmp" -a -e "$scenarios/${scenario_names[1]%.pud}.bmp"
     ;;
   *)
     fail "unknown way of emptying the list: $way"

@@ -7,14 +7,14 @@
 source "$(dirname "$0")/flow-support.sh"
 
 "$helper" archive "$scratch/MAINDAT.WAR"
-"$helper" scenarios "$scenarios" 1
+write_scenarios 1
 write_settings 2000 "$scratch/MAINDAT.WAR"
 start_screen
 start_tessel
 
-add_by_typing "$(scenario_name 1)"
+add_by_typing "${scenario_names[0]}"
 keys alt+p
-preview=$(find_window "^$(scenario_name 1)\$" 60)
+preview=$(find_window "^${scenario_names[0]}\$" 60)
 sleep 0.5
 
 # The frame's title bar: the strip of the frame's top border above the
@@ -46,7 +46,7 @@ read -r moved_x moved_y moved_width _ < <(title_bar)
 ((moved_x + moved_width <= area_x + area_width)) || fail "the close box is not on the screen after the drag"
 # The close box is the last button at the right end of the title bar.
 xdotool mousemove $((moved_x + moved_width - bar_height / 2 - 2)) $((moved_y + bar_height / 2)) click 1
-wait_until 15 "the close box did not close the preview window" window_gone "^$(scenario_name 1)\$"
+wait_until 15 "the close box did not close the preview window" window_gone "^${scenario_names[0]}\$"
 
 check_answers
 close_tessel
