@@ -55,16 +55,16 @@ private:
     static int Indent(const QModelIndex& index) { return index.data(DepthRole).toInt() * Scaled(10); }
 };
 
-int DirectoryErrorNumber(const std::error_code& error, [[maybe_unused]] const QString& path)
+EInOutError DirectoryError(const std::error_code& error, [[maybe_unused]] const QString& path)
 {
 #ifdef _WIN32
     // The system's own numbers are the input/output error numbers there.
-    return error.value();
+    return EInOutError(error.value());
 #else
     // A directory that is not there is a bad path (3), not a missing file.
     if (error == std::errc::no_such_file_or_directory)
-        return io_error::InvalidFilename;
-    return ErrorNumberFromErrno(error.value(), path.toStdString());
+        return EInOutError(io_error::InvalidFilename);
+    return InOutErrorFromErrno(error.value(), path.toStdString());
 #endif
 }
 
@@ -76,7 +76,7 @@ QStringList ListSubdirectories(const QString& path)
     std::error_code error;
     fs::directory_iterator entry(fs::path(path.toStdU16String()), error);
     if (error)
-        throw EInOutError(DirectoryErrorNumber(error, path));
+        throw DirectoryError(error, path);
     QStringList names;
     for (; entry != fs::directory_iterator(); entry.increment(error)) {
         std::error_code typeError;
@@ -87,7 +87,7 @@ QStringList ListSubdirectories(const QString& path)
             names.append(name);
     }
     if (error)
-        throw EInOutError(DirectoryErrorNumber(error, path));
+        throw DirectoryError(error, path);
     std::sort(names.begin(), names.end(), [](const QString& left, const QString& right) {
         const int order = left.compare(right, Qt::CaseInsensitive);
         return order != 0 ? order < 0 : left < right;

@@ -5,6 +5,7 @@
 #include "InfoCommand.h"
 #include "RenderCommand.h"
 
+#include <exception>
 #include <map>
 
 namespace tessel::cli {
@@ -51,6 +52,10 @@ int RunCli(const std::vector<std::string>& args, Console& console)
         console.Err << "tessel-cli: " << error.what() << "\nTry 'tessel-cli " << (command.rfind('-', 0) == 0 ? "" : command + " ")
                     << "--help'.\n";
         return ExitUsage;
+    } catch (const std::exception& error) {
+        // Whatever ends a command early ends it with a line, never silently.
+        console.Err << "tessel-cli: " << error.what() << '\n';
+        return ExitSomeFailed;
     }
 }
 

@@ -15,5 +15,7 @@ struct Console {
 inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitSomeFailed = 1;
 inline constexpr int ExitUsage = 2;
+// A run that a signal ends exits with this plus the signal's number.
+inline constexpr int ExitOnSignal = 128;
 
 }  // namespace tessel::cli

@@ -2,10 +2,10 @@
 
 #include "BuiltinTileset.h"
 #include "Exceptions.h"
+#include "JsonLines.h"
 #include "PudData.h"
 #include "ScenarioDiscovery.h"
 
-#include <cstdio>
 #include <new>
 
 namespace tessel::cli {
@@ -14,30 +14,6 @@ const char* EraName(int era)
 {
     static const char* const names[] = {"forest", "winter", "wasteland", "swamp"};
     return era >= 0 && era < 4 ? names[era] : "unknown";
-}
-
-std::string JsonString(const std::string& s)
-{
-    std::string out = "\"";
-    for (const char c : s) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (byte < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
 }
 
 namespace {
@@ -81,16 +57,18 @@ int RunInfo(const InfoOptions& options, Console& console)
             allRead = false;
 
         if (options.Json) {
-            console.Out << "{\"path\":" << JsonString(input.Path);
+            JsonObject line{{"path", input.Path}};
             if (failure.empty()) {
-                console.Out << ",\"era\":" << scenario.Era << ",\"era_name\":\"" << EraName(scenario.Era)
-                            << "\",\"side\":" << scenario.MapSize << ",\"units\":" << scenario.UnitCount;
+                line["era"] = scenario.Era;
+                line["era_name"] = EraName(scenario.Era);
+                line["side"] = scenario.MapSize;
+                line["units"] = scenario.UnitCount;
                 if (options.BuiltinTileset)
-                    console.Out << ",\"tiles_without_picture\":" << TilesWithoutBuiltinPicture(scenario);
+                    line["tiles_without_picture"] = TilesWithoutBuiltinPicture(scenario);
             } else {
-                console.Out << ",\"error\":" << JsonString(failure);
+                line["error"] = failure;
             }
-            console.Out << "}\n";
+            console.Out << JsonLine(line) << '\n';
         } else if (failure.empty()) {
             console.Out << input.Path << ": era " << scenario.Era << " (" << EraName(scenario.Era) << "), "
                         << scenario.MapSize << " x " << scenario.MapSize << " tiles, " << scenario.UnitCount

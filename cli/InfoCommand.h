@@ -11,9 +11,6 @@ namespace tessel::cli {
 // "forest", "winter", "wasteland", "swamp", or "unknown" for other eras.
 const char* EraName(int era);
 
-// s as a JSON string literal, quotes included.
-std::string JsonString(const std::string& s);
-
 int RunInfo(const InfoOptions& options, Console& console);
 
 }  // namespace tessel::cli

@@ -8,11 +8,17 @@
 #include "Progress.h"
 #include "ScenarioDiscovery.h"
 #include "Settings.h"
+#include "SignalWatcher.h"
+#include "FileLayer.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <stdexcept>
+#include <system_error>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -90,6 +96,27 @@ Outcome RunJob(const Job& job, const TMinimapSettings& settings, const MinimapBa
     return outcome;
 }
 
+std::function<void(const std::string&)>& JobHook()
+{
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+
+// A job whose failure escapes MakeMinimap's own reports (an allocation in
+// the collecting of its lines, say) fails alone, with a line of its own.
+Outcome RunGuardedJob(const Job& job, const TMinimapSettings& settings, const MinimapBackend& backend)
+{
+    try {
+        if (JobHook())
+            JobHook()(job.Input.Path);
+        return RunJob(job, settings, backend);
+    } catch (const std::exception& error) {
+        return {false, {job.Input.Path + ": Error: " + error.what()}};
+    } catch (...) {
+        return {false, {job.Input.Path + ": Error: unknown failure"}};
+    }
+}
+
 // The built-in tileset is ready in microseconds: it needs no cache.
 MinimapBackend BackendFor(const RenderOptions& options, bool builtinTileset, EraCache& cache)
 {
@@ -129,33 +156,63 @@ int RunRender(const RenderOptions& options, Console& console)
     std::mutex outcomesMutex;
     std::condition_variable outcomeReady;
     std::atomic<std::size_t> nextJob{0};
+    int interruption = 0;  // the signal that ended the run; under outcomesMutex
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t workerCount =
         std::min<std::size_t>(options.Jobs > 0 ? static_cast<std::size_t>(options.Jobs) : cores, jobs.size());
 
+    // A signal removes every temporary file at once; from then on no output
+    // is completed. Failures that come after it may be its doing and are not
+    // recorded; every minimap written before it is, and the report below
+    // waits for the last of them.
+    const uint64_t committedBefore = CommittedFileCount();
+    uint64_t committedByRun = 0;  // final once interruption is set
+    std::size_t writtenRecorded = 0;
+    std::optional<SignalWatcher> watcher;
+
+    // Workers start on their jobs only once all threads are running, so that
+    // a thread that cannot be created ends the run before any work is done.
+    std::atomic<bool> mayStart{false};
+    std::atomic<bool> cancelled{false};
     std::vector<std::jthread> workers;
-    for (std::size_t w = 0; w < workerCount; ++w)
-        workers.emplace_back([&] {
-            for (std::size_t index; (index = nextJob.fetch_add(1)) < jobs.size();) {
-                Outcome outcome = RunJob(jobs[index], settings, backend);
-                std::lock_guard lock(outcomesMutex);
-                outcomes[index] = std::move(outcome);
-                outcomeReady.notify_one();
-            }
+    try {
+        watcher.emplace([&](int signal) {
+            RemoveTemporaryFilesForExit();
+            std::lock_guard lock(outcomesMutex);
+            committedByRun = CommittedFileCount() - committedBefore;
+            interruption = signal;
+            outcomeReady.notify_all();
         });
+        for (std::size_t w = 0; w < workerCount; ++w)
+            workers.emplace_back([&] {
+                mayStart.wait(false);
+                if (cancelled)
+                    return;
+                for (std::size_t index; (index = nextJob.fetch_add(1)) < jobs.size();) {
+                    Outcome outcome = RunGuardedJob(jobs[index], settings, backend);
+                    std::lock_guard lock(outcomesMutex);
+                    if (interruption != 0 && !outcome.Written)
+                        return;
+                    writtenRecorded += outcome.Written ? 1 : 0;
+                    outcomes[index] = std::move(outcome);
+                    outcomeReady.notify_all();
+                    if (interruption != 0)
+                        return;
+                }
+            });
+    } catch (const std::system_error& error) {
+        cancelled = true;
+        mayStart = true;
+        mayStart.notify_all();
+        throw std::runtime_error(std::string("cannot start a thread: ") + error.what());
+    }
+    mayStart = true;
+    mayStart.notify_all();
 
     Progress progress(console, jobs.size(), !options.Quiet && console.ErrIsTerminal);
     std::size_t written = 0;
     std::size_t failed = problems.size();
-    for (std::size_t index = 0; index < jobs.size(); ++index) {
-        std::unique_lock lock(outcomesMutex);
-        while (!outcomes[index]) {
-            outcomeReady.wait_for(lock, std::chrono::milliseconds(200));
-            progress.Show(index, failed);
-        }
-        Outcome outcome = std::move(*outcomes[index]);
-        outcomes[index].reset();
-        lock.unlock();
+    const auto report = [&](const Outcome& outcome) {
         if (outcome.Written)
             ++written;
         else
@@ -165,9 +222,27 @@ int RunRender(const RenderOptions& options, Console& console)
             for (const std::string& line : outcome.Lines)
                 console.Err << line << '\n';
         }
+    };
+    for (std::size_t index = 0; index < jobs.size(); ++index) {
+        std::unique_lock lock(outcomesMutex);
+        while (!outcomes[index] && interruption == 0) {
+            outcomeReady.wait_for(lock, std::chrono::milliseconds(200));
+            progress.Show(index, failed);
+        }
+        if (interruption != 0) {
+            // Also the outcomes that finished ahead of their turn.
+            outcomeReady.wait_for(lock, std::chrono::seconds(2), [&] { return writtenRecorded >= committedByRun; });
+            for (; index < jobs.size(); ++index)
+                if (outcomes[index])
+                    report(*outcomes[index]);
+            break;
+        }
+        Outcome outcome = std::move(*outcomes[index]);
+        outcomes[index].reset();
+        lock.unlock();
+        report(outcome);
         progress.Show(index + 1, failed);
     }
-    workers.clear();
     progress.Clear();
 
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
@@ -176,7 +251,21 @@ int RunRender(const RenderOptions& options, Console& console)
         std::snprintf(summary, sizeof summary, "written %zu, failed %zu, %.2f s", written, failed, seconds.count());
         console.Out << summary << '\n';
     }
-    return failed == 0 ? ExitSuccess : ExitSomeFailed;
+    const int status = failed == 0 ? ExitSuccess : ExitSomeFailed;
+    std::unique_lock lock(outcomesMutex);
+    if (interruption != 0) {
+        // Workers may be deep in a large image: the process ends without
+        // waiting for them, and without running anything at exit that they
+        // might still use.
+        console.Out.flush();
+        console.Err.flush();
+        std::_Exit(ExitOnSignal + interruption);
+    }
+    lock.unlock();
+    workers.clear();
+    return status;
 }
+
+void SetJobHookForTesting(std::function<void(const std::string& scenarioPath)> hook) { JobHook() = std::move(hook); }
 
 }  // namespace tessel::cli

@@ -1,5 +1,6 @@
 #include "ScenarioDiscovery.h"
 
+#include "FileLayer.h"
 #include "PathPieces.h"
 
 #include <algorithm>
@@ -21,27 +22,27 @@ bool HasScenarioExtension(std::string_view name)
 
 namespace {
 
-void SearchFolder(const std::string& folder, std::vector<ScenarioInput>& found, std::vector<std::string>& problems)
+// Adds the scenarios below folder, each with its sub-folder below root.
+// Links to folders are not followed, so no search goes round in a circle; a
+// folder that cannot be read is a problem line, and the search goes on.
+void SearchFolder(const fs::path& root, const fs::path& folder, std::vector<ScenarioInput>& found,
+                  std::vector<std::string>& problems)
 {
-    std::vector<ScenarioInput> inFolder;
+    std::vector<fs::path> subFolders;
     std::error_code error;
-    const fs::path root(folder);
-    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error);
-    for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator(); it.increment(error)) {
         std::error_code typeError;
-        if (!it->is_regular_file(typeError) || !HasScenarioExtension(it->path().filename().string()))
-            continue;
-        const fs::path subFolder = it->path().parent_path().lexically_relative(root);
-        ScenarioInput input;
-        input.Path = it->path().string();
-        input.SubFolder = subFolder == "." ? std::string() : subFolder.generic_string();
-        inFolder.push_back(std::move(input));
+        if (it->symlink_status(typeError).type() == fs::file_type::directory) {
+            subFolders.push_back(it->path());
+        } else if (it->is_regular_file(typeError) && HasScenarioExtension(it->path().filename().string())) {
+            const fs::path subFolder = folder.lexically_relative(root);
+            found.push_back({it->path().string(), subFolder == "." ? std::string() : subFolder.generic_string()});
+        }
     }
     if (error)
-        problems.push_back(folder + ": " + error.message());
-    std::sort(inFolder.begin(), inFolder.end(),
-              [](const ScenarioInput& a, const ScenarioInput& b) { return a.Path < b.Path; });
-    found.insert(found.end(), inFolder.begin(), inFolder.end());
+        problems.push_back(folder.string() + ": Error: " + InOutErrorFromErrno(error.value(), folder.string()).Message());
+    for (const fs::path& subFolder : subFolders)
+        SearchFolder(root, subFolder, found, problems);
 }
 
 }  // namespace
@@ -52,10 +53,18 @@ std::vector<ScenarioInput> DiscoverScenarios(const std::vector<std::string>& pat
     std::vector<ScenarioInput> found;
     for (const std::string& path : paths) {
         std::error_code error;
-        if (fs::is_directory(path, error))
-            SearchFolder(path, found, problems);
-        else
+        if (!fs::is_directory(path, error)) {
             found.push_back({path, ""});
+            continue;
+        }
+        std::vector<ScenarioInput> inFolder;
+        const std::size_t problemsBefore = problems.size();
+        SearchFolder(path, path, inFolder, problems);
+        if (inFolder.empty() && problems.size() == problemsBefore)
+            problems.push_back(path + ": no scenario files found");
+        std::sort(inFolder.begin(), inFolder.end(),
+                  [](const ScenarioInput& a, const ScenarioInput& b) { return a.Path < b.Path; });
+        found.insert(found.end(), inFolder.begin(), inFolder.end());
     }
     return found;
 }

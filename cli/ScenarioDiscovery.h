@@ -19,8 +19,10 @@ bool HasScenarioExtension(std::string_view name);
 
 // Folders are searched recursively, their scenarios in path order. A path
 // that is not a folder is taken as a scenario file, also when it does not
-// exist (reading it then reports why). Folders that cannot be read add a
-// line to problems.
+// exist (reading it then reports why). Each folder or sub-folder that cannot
+// be read adds a line to problems ("maps/x: Error: File access denied"), and
+// so does a folder that holds no scenario file ("maps: no scenario files
+// found").
 std::vector<ScenarioInput> DiscoverScenarios(const std::vector<std::string>& paths,
                                              std::vector<std::string>& problems);
 

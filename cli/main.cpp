@@ -1,13 +1,24 @@
 #include "Cli.h"
 
+#include <cstdio>
+#include <exception>
 #include <iostream>
 #include <unistd.h>
 
 int main(int argc, char** argv)
 {
-    std::ios::sync_with_stdio(false);
-    tessel::cli::Console console{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1};
-    const int status = tessel::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), console);
-    std::cout.flush();
-    return status;
+    // Nothing ends the program by std::terminate: what escapes the command
+    // ends it with a line and status 1.
+    try {
+        std::ios::sync_with_stdio(false);
+        tessel::cli::Console console{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1};
+        const int status = tessel::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), console);
+        std::cout.flush();
+        return status;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tessel-cli: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "tessel-cli: unknown failure\n");
+    }
+    return tessel::cli::ExitSomeFailed;
 }

@@ -12,14 +12,22 @@ std::string InOutErrorText(int errorNumber)
     case io_error::ReadBeyondEnd: return "Read beyond end of file";
     case io_error::DiskFull: return "Disk full";
     case io_error::InvalidNumericInput: return "Invalid numeric input";
-    default: return "I/O error " + std::to_string(errorNumber);
+    default: return SystemErrorText(errorNumber);
     }
 }
 
-EInOutError::EInOutError(int errorNumber)
-    : Exception(InOutErrorText(errorNumber)), errorNumber_(errorNumber)
+std::string SystemErrorText(int systemErrorNumber) { return "I/O error " + std::to_string(systemErrorNumber); }
+
+EInOutError::EInOutError(int errorNumber) : EInOutError(errorNumber, false) {}
+
+EInOutError::EInOutError(int errorNumber, bool systemError)
+    : Exception(systemError ? SystemErrorText(errorNumber) : InOutErrorText(errorNumber)),
+      errorNumber_(errorNumber),
+      systemError_(systemError)
 {
 }
+
+EInOutError EInOutError::SystemError(int systemErrorNumber) { return EInOutError(systemErrorNumber, true); }
 
 EOutOfMemory::EOutOfMemory() : Exception("Out of memory") {}
 

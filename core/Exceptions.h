@@ -26,11 +26,23 @@ public:
 // The input/output error: its message is chosen by its error number.
 class EInOutError : public Exception {
 public:
+    // One of the numbers below, with its text ("File not found", ...).
     explicit EInOutError(int errorNumber);
+    // An operating system error that none of the numbers below stands for:
+    // "I/O error <number>" with the system's own number, also where that
+    // number equals one of ours (EIO is 5 on Linux, yet no "access denied").
+    static EInOutError SystemError(int systemErrorNumber);
+
+    // The number of the message: one of the numbers below, or the system's
+    // own number when IsSystemError().
     int ErrorCode() const noexcept { return errorNumber_; }
+    bool IsSystemError() const noexcept { return systemError_; }
 
 private:
+    EInOutError(int errorNumber, bool systemError);
+
     int errorNumber_;
+    bool systemError_;
 };
 
 // Memory exhausted; the message is "Out of memory" (no full stop).
@@ -55,5 +67,7 @@ inline constexpr int NegativeSeek = 131;
 
 // The text of an input/output error number: "File not found", ..., or "I/O error %d".
 std::string InOutErrorText(int errorNumber);
+// The text of a system error number that has none of the texts above.
+std::string SystemErrorText(int systemErrorNumber);
 
 }  // namespace tessel

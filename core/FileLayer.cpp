@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <set>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +22,24 @@ namespace {
 std::atomic<int64_t> writeLimitForTesting{-1};
 std::atomic<uint64_t> temporaryCounter{0};
 
+// Every temporary file that exists, so that a process ending on a signal can
+// remove them all; once it has, no temporary file is created or renamed.
+struct TemporaryFileRegistry {
+    std::mutex mutex;
+    std::set<std::string> paths;
+    bool closed = false;
+    uint64_t committed = 0;
+};
+
+// Never destroyed: workers may still use it while the process ends.
+TemporaryFileRegistry& TemporaryFiles()
+{
+    static auto* registry = new TemporaryFileRegistry;
+    return *registry;
+}
+
+[[noreturn]] void RaiseClosed() { throw Exception("Interrupted"); }
+
 bool DirectoryExists(const std::string& path)
 {
     struct stat info {};
@@ -27,7 +48,7 @@ bool DirectoryExists(const std::string& path)
 
 [[noreturn]] void RaiseErrno(int errnoValue, const std::string& path)
 {
-    throw EInOutError(ErrorNumberFromErrno(errnoValue, path));
+    throw InOutErrorFromErrno(errnoValue, path);
 }
 
 // Allows the fault hook to take a write; returns how many bytes may go out.
@@ -41,35 +62,51 @@ std::size_t AllowedByWriteLimit(std::size_t count)
     return allowed;
 }
 
+// Where a chain of symbolic links at path ends, also when its last target
+// is missing; a chain that does not end is left to the system to refuse.
+std::string ResolveSymbolicLink(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    fs::path current = path;
+    std::error_code error;
+    for (int hop = 0; hop < 40 && fs::is_symlink(current, error); ++hop) {
+        const fs::path target = fs::read_symlink(current, error);
+        if (error)
+            break;
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return current.string();
+}
+
 }  // namespace
 
-int ErrorNumberFromErrno(int errnoValue, const std::string& path)
+EInOutError InOutErrorFromErrno(int errnoValue, const std::string& path)
 {
     switch (errnoValue) {
     case ENOENT:
-        if (path.empty())
-            return io_error::FileNotFound;
-        return DirectoryExists(DirectoryPart(path)) ? io_error::FileNotFound : io_error::InvalidFilename;
+        if (path.empty() || DirectoryExists(DirectoryPart(path)))
+            return EInOutError(io_error::FileNotFound);
+        return EInOutError(io_error::InvalidFilename);
     case ENOTDIR:
     case ENAMETOOLONG:
     case EINVAL:
     case ELOOP:
-        return io_error::InvalidFilename;
+        return EInOutError(io_error::InvalidFilename);
     case EMFILE:
     case ENFILE:
-        return io_error::TooManyOpenFiles;
+        return EInOutError(io_error::TooManyOpenFiles);
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
     case ETXTBSY:
-        return io_error::AccessDenied;
+        return EInOutError(io_error::AccessDenied);
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-        return io_error::DiskFull;
+        return EInOutError(io_error::DiskFull);
     default:
-        return errnoValue;
+        return EInOutError::SystemError(errnoValue);
     }
 }
 
@@ -185,23 +222,39 @@ void InputFile::Close()
 }
 
 ReplacingOutputFile::ReplacingOutputFile(const std::string& path, bool durable)
-    : path_(path), durable_(durable)
+    : path_(path), target_(ResolveSymbolicLink(path)), durable_(durable)
 {
     if (path.empty() || FileNamePart(path).empty())
         throw EInOutError(io_error::InvalidFilename);
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        throw EInOutError(io_error::AccessDenied);
+    struct stat existing {};
+    if (::stat(target_.c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode))
+            throw EInOutError(io_error::AccessDenied);
+        // A rename needs only the folder's permission; the file's own decides.
+        if (::access(target_.c_str(), W_OK) != 0)
+            RaiseErrno(errno, path);
+        kept_ = Kept{existing.st_mode & 0777u, existing.st_uid, existing.st_gid};
+    } else if (errno != ENOENT) {
+        RaiseErrno(errno, path);  // a chain of links that never ends, a file used as a folder
+    }
 
-    // A hidden name beside the destination, unique within this process and
-    // among processes; O_EXCL never takes over a file that is already there.
-    const std::string prefix = DirectoryPart(path) + "." + FileNamePart(path) + "." +
-                               std::to_string(::getpid()) + ".";
+    // A short hidden name beside the destination, whatever the length of
+    // its name, unique within this process and among processes; O_EXCL never
+    // takes over a file that is already there. Until Commit gives it the old
+    // file's permissions, it is readable by no one else.
+    const std::string prefix = DirectoryPart(target_) + ".tessel-" + std::to_string(::getpid()) + "-";
+    TemporaryFileRegistry& registry = TemporaryFiles();
     for (;;) {
-        temporaryPath_ = prefix + std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
-        fd_ = ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ >= 0)
+        const std::string name = prefix + std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
+        std::lock_guard lock(registry.mutex);
+        if (registry.closed)
+            RaiseClosed();
+        fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kept_ ? 0600 : 0666);
+        if (fd_ >= 0) {
+            registry.paths.insert(name);
+            temporaryPath_ = name;
             break;
+        }
         if (errno != EEXIST)
             RaiseErrno(errno, path);
     }
@@ -216,7 +269,10 @@ void ReplacingOutputFile::Discard() noexcept
         fd_ = -1;
     }
     if (!temporaryPath_.empty()) {
-        ::unlink(temporaryPath_.c_str());
+        TemporaryFileRegistry& registry = TemporaryFiles();
+        std::lock_guard lock(registry.mutex);
+        if (registry.paths.erase(temporaryPath_) != 0)  // else already removed for the exit
+            ::unlink(temporaryPath_.c_str());
         temporaryPath_.clear();
     }
 }
@@ -277,6 +333,20 @@ void ReplacingOutputFile::Commit()
         Discard();
         throw;
     }
+    // The mode goes first: once the owner is someone else, only root may change it.
+    if (kept_) {
+        if (::fchmod(fd_, static_cast<mode_t>(kept_->Mode)) != 0) {
+            int error = errno;
+            Discard();
+            RaiseErrno(error, path_);
+        }
+        // Keeping the owner takes privileges, keeping the group membership
+        // of it; where neither is allowed, the file is the writer's, as a
+        // new one would be.
+        if (::fchown(fd_, kept_->Owner, kept_->Group) != 0 &&
+            ::fchown(fd_, static_cast<uid_t>(-1), kept_->Group) != 0) {
+        }
+    }
     if (durable_ && ::fsync(fd_) != 0) {
         int error = errno;
         Discard();
@@ -289,12 +359,41 @@ void ReplacingOutputFile::Commit()
         Discard();
         RaiseErrno(error, path_);
     }
-    if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
+    // Under the registry's lock: once the temporary files are removed for
+    // the exit, no rename completes any more.
+    TemporaryFileRegistry& registry = TemporaryFiles();
+    std::unique_lock lock(registry.mutex);
+    if (registry.closed) {
+        lock.unlock();
+        Discard();
+        RaiseClosed();
+    }
+    if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) {
         int error = errno;
+        lock.unlock();
         Discard();
         RaiseErrno(error, path_);
     }
+    registry.paths.erase(temporaryPath_);
+    ++registry.committed;
     temporaryPath_.clear();
+}
+
+uint64_t CommittedFileCount() noexcept
+{
+    TemporaryFileRegistry& registry = TemporaryFiles();
+    std::lock_guard lock(registry.mutex);
+    return registry.committed;
+}
+
+void RemoveTemporaryFilesForExit() noexcept
+{
+    TemporaryFileRegistry& registry = TemporaryFiles();
+    std::lock_guard lock(registry.mutex);
+    registry.closed = true;
+    for (const std::string& path : registry.paths)
+        ::unlink(path.c_str());
+    registry.paths.clear();
 }
 
 void SetWriteLimitForTesting(int64_t limit) { writeLimitForTesting.store(limit); }

@@ -1,20 +1,24 @@
 // The file layer: POSIX files behind small RAII classes. Every operation is
 // checked right after the call; a failure raises EInOutError with the number
-// that the operating system's error maps to (see ErrorNumberFromErrno).
+// that the operating system's error maps to (see InOutErrorFromErrno).
 #pragma once
+
+#include "Exceptions.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tessel {
 
-// Maps an errno value onto the input/output error numbers. path is the file
-// the failed call named: a missing file whose folder exists is 2, a missing
-// folder is 3.
-int ErrorNumberFromErrno(int errnoValue, const std::string& path);
+// The input/output error for an errno value: one of the file layer's
+// numbers where one stands for it, else a system error that shows the errno
+// value itself. path is the file the failed call named: a missing file whose
+// folder exists is 2, a missing folder is 3.
+EInOutError InOutErrorFromErrno(int errnoValue, const std::string& path);
 
 // An existing file opened for reading only (shared with other programs).
 // A folder is refused with "File access denied".
@@ -52,10 +56,17 @@ private:
     std::size_t readAheadLength_ = 0;
 };
 
-// A file written beside its destination under a temporary name and renamed
-// over the destination only by Commit, so that a failure never damages a
-// file that stood there. Destroyed without Commit, it removes its
+// A file written beside its destination under a short temporary name and
+// renamed over the destination only by Commit, so that a failure never
+// damages a file that stood there. Destroyed without Commit, it removes its
 // temporary file.
+//
+// It replaces no more than opening the destination for writing would: an
+// existing file that cannot be opened for writing fails at once with "File
+// access denied" and stays as it was; a symbolic link is written through to
+// its target; the new file keeps the old one's permissions and, where the
+// system allows, its owner, both set before the rename; and a folder,
+// device or pipe is never replaced.
 class ReplacingOutputFile {
 public:
     // durable: flush to the medium before the rename (for the settings file).
@@ -82,13 +93,32 @@ private:
     void WriteToSystem(const unsigned char* bytes, std::size_t count);
     void Discard() noexcept;
 
+    // What the replaced file had, given to its successor.
+    struct Kept {
+        unsigned Mode;
+        unsigned Owner;
+        unsigned Group;
+    };
+
     std::string path_;
+    std::string target_;  // path_, or where a symbolic link there leads
     std::string temporaryPath_;
     bool durable_;
+    std::optional<Kept> kept_;
     int fd_ = -1;
     int64_t position_ = 0;
     std::vector<unsigned char> buffer_;
 };
+
+// Removes the temporary file of every ReplacingOutputFile that has not been
+// committed or discarded, and from then on lets no temporary file be created
+// and none be renamed (they fail with Exception "Interrupted"), for a process
+// that ends on a signal. Safe from any thread, but not in a signal handler.
+void RemoveTemporaryFilesForExit() noexcept;
+
+// How many ReplacingOutputFile commits have completed in this process; once
+// RemoveTemporaryFilesForExit has returned, the number is final.
+uint64_t CommittedFileCount() noexcept;
 
 // Fault injection for tests only: after limit more bytes, every write of a
 // ReplacingOutputFile stores nothing and fails as a full disk would.

@@ -234,26 +234,15 @@ std::string ReadIniString(const std::string& path, std::string_view section, std
 void WriteIniString(const std::string& path, std::string_view section, std::string_view key,
                     std::string_view value)
 {
-    // Replacing a symbolic link (a settings file kept among one's dotfiles)
-    // would cut it off from its target: write the target instead.
-    std::string target = path;
-    std::error_code error;
-    if (fs::is_symlink(path, error)) {
-        fs::path resolved = fs::weakly_canonical(path, error);
-        if (!error)
-            target = resolved.string();
-    }
-
-    IniDocument document = LoadIniFile(target);
+    IniDocument document = LoadIniFile(path);
     document.SetValue(section, key, value);
     const std::string text = document.Text();
 
-    const fs::file_status oldStatus = fs::status(target, error);
-    ReplacingOutputFile file(target, /*durable=*/true);
+    // A symbolic link (a settings file kept among one's dotfiles) is written
+    // through, and the file keeps its permissions: the file layer sees to both.
+    ReplacingOutputFile file(path, /*durable=*/true);
     file.Write(text.data(), text.size());
     file.Commit();
-    if (fs::exists(oldStatus))
-        fs::permissions(target, oldStatus.permissions(), error);
 }
 
 }  // namespace tessel

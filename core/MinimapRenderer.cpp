@@ -2,7 +2,6 @@
 
 #include "Buffer.h"
 #include "Exceptions.h"
-#include "RectanglePainter.h"
 
 #include <algorithm>
 
@@ -45,14 +44,18 @@ void SampleTerrain(const TPUDData& scenario, const TTerrainData& terrain, Minima
     }
 }
 
+}  // namespace
+
 // Rectangle bounds inside the image are 16-bit.
 static_assert(MaximumImageSide <= 65535);
 
-void PaintUnits(const TPUDData& scenario, MinimapRaster& raster)
+std::vector<PaintedRectangle> UnitRectangles(const TPUDData& scenario, int32_t side)
 {
     const int64_t mapPixels = int64_t{scenario.MapSize} * TileSide;  // W
-    const int64_t n = raster.Side;
+    const int64_t n = side;
     std::vector<PaintedRectangle> rectangles;
+    if (mapPixels == 0 || scenario.UnitCount <= 0)
+        return rectangles;
     rectangles.reserve(static_cast<std::size_t>(scenario.UnitCount));
     for (int32_t index = 0; index < scenario.UnitCount; ++index) {
         uint16_t x, y, width, height;
@@ -75,12 +78,8 @@ void PaintUnits(const TPUDData& scenario, MinimapRaster& raster)
         rectangles.push_back({static_cast<uint16_t>(firstColumn), static_cast<uint16_t>(firstRow),
                               static_cast<uint16_t>(lastColumn), static_cast<uint16_t>(lastRow), color});
     }
-    // Thousands of large units would otherwise paint the same pixels over
-    // and over; the painter writes each pixel once, with the same result.
-    PaintRectangles(rectangles, raster.Pixels.data(), raster.Side);
+    return rectangles;
 }
-
-}  // namespace
 
 MinimapRaster RenderMinimap(const TPUDData& scenario, const TTerrainData& terrain, const TMinimapSettings& settings)
 {
@@ -88,8 +87,10 @@ MinimapRaster RenderMinimap(const TPUDData& scenario, const TTerrainData& terrai
     raster.Side = ImageSideForMap(settings, scenario.MapSize);
     raster.Pixels = AllocateBuffer<uint8_t>(static_cast<std::size_t>(raster.Side) * static_cast<std::size_t>(raster.Side));
     SampleTerrain(scenario, terrain, raster);
+    // Thousands of large units would otherwise paint the same pixels over
+    // and over; the painter writes each pixel once, with the same result.
     if (settings.DspUnits && scenario.UnitCount >= 1)
-        PaintUnits(scenario, raster);
+        PaintRectangles(UnitRectangles(scenario, raster.Side), raster.Pixels.data(), raster.Side);
     return raster;
 }
 

@@ -5,6 +5,7 @@
 #include "BmpWriter.h"
 #include "MinimapSettings.h"
 #include "PudData.h"
+#include "RectanglePainter.h"
 #include "TerrainData.h"
 
 #include <cstdint>
@@ -28,6 +29,10 @@ int32_t ImageSideForMap(const TMinimapSettings& settings, uint16_t mapSide);
 // Samples the terrain (the pixel at each image pixel's top-left corner in map
 // coordinates) and, when settings.DspUnits is set, paints every unit over it.
 MinimapRaster RenderMinimap(const TPUDData& scenario, const TTerrainData& terrain, const TMinimapSettings& settings);
+
+// The rectangles that the scenario's units cover in an image of the given
+// side, in unit order, cut to the image; units wholly outside it are left out.
+std::vector<PaintedRectangle> UnitRectangles(const TPUDData& scenario, int32_t side);
 
 // The era palette (0 to 63 per byte) scaled to the bitmap's 0 to 252; colours
 // that a short palette lacks are black.

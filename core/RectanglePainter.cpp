@@ -1,100 +1,36 @@
+// Guarantee: the raster ends as painting the rectangles one after another
+// would leave it, each of its pixels written at most once, in time that
+// grows with rectangles x side and never with rectangles x area.
 #include "RectanglePainter.h"
 
 #include "Buffer.h"
 
-#include <bit>
-#include <optional>
+#include <algorithm>
+#include <iterator>
+#include <numeric>
+#include <utility>
 
 namespace tessel {
 
 namespace {
 
-// Rectangle numbers in order of painting, with the largest member below a
-// limit found in a few word reads: each level keeps a bit per non-empty
-// word of the level below.
-class IndexSet {
-public:
-    explicit IndexSet(std::size_t count)
-    {
-        std::size_t words = count;
-        do {
-            words = (words + 63) / 64;
-            levels_.push_back(AllocateBuffer<uint64_t>(words));
-        } while (words > 1);
-    }
-
-    void Insert(std::size_t index)
-    {
-        for (auto& level : levels_) {
-            uint64_t& word = level[index / 64];
-            const bool wasEmpty = word == 0;
-            word |= Bit(index % 64);
-            if (!wasEmpty)
-                return;
-            index /= 64;
-        }
-    }
-
-    void Erase(std::size_t index)
-    {
-        for (auto& level : levels_) {
-            uint64_t& word = level[index / 64];
-            word &= ~Bit(index % 64);
-            if (word != 0)
-                return;
-            index /= 64;
-        }
-    }
-
-    std::optional<std::size_t> Before(std::size_t limit) const
-    {
-        std::size_t level = 0;
-        for (;;) {
-            if (level == levels_.size())
-                return std::nullopt;
-            const std::size_t word = limit / 64;
-            const std::vector<uint64_t>& words = levels_[level];
-            const uint64_t below = word < words.size() ? words[word] & (Bit(limit % 64) - 1) : 0;
-            if (below != 0) {
-                std::size_t found = word * 64 + Highest(below);
-                while (level > 0) {
-                    --level;
-                    found = found * 64 + Highest(levels_[level][found]);
-                }
-                return found;
-            }
-            // A non-empty word before this one, found one level up.
-            limit = word;
-            ++level;
-        }
-    }
-
-private:
-    static uint64_t Bit(std::size_t position) { return uint64_t{1} << position; }
-    static std::size_t Highest(uint64_t word) { return 63 - static_cast<std::size_t>(std::countl_zero(word)); }
-
-    std::vector<std::vector<uint64_t>> levels_;
-};
-
-// What the rectangles of one set paint into a row: the colour of each
+// What the rectangles that cover a row paint into it: the colour of each
 // column that the topmost covering rectangle gives it. Columns are claimed
-// from the topmost rectangle down, skipping claimed runs through
-// path-compressed links.
+// from the topmost rectangle down; links skip the columns already claimed.
 class RowOverlay {
 public:
     explicit RowOverlay(uint32_t side)
-        : side_(side),
-          next_(AllocateBuffer<uint32_t>(side)),
-          stamp_(AllocateBuffer<uint32_t>(side)),
-          color_(AllocateBuffer<uint8_t>(side))
+        : side_(side), next_(AllocateBuffer<uint32_t>(std::size_t{side} + 1)), color_(AllocateBuffer<uint8_t>(side))
     {
+        std::iota(next_.begin(), next_.end(), 0u);
         painted_.reserve(side);
     }
 
-    // Forgets every claim at once: a claim holds only with the current stamp.
+    // Only claimed columns link elsewhere: freeing them frees every link.
     void Clear()
     {
-        ++generation_;
+        for (uint32_t column : painted_)
+            next_[column] = column;
         painted_.clear();
     }
 
@@ -104,7 +40,6 @@ public:
     void Claim(uint32_t left, uint32_t right, uint8_t color)
     {
         for (uint32_t column = FirstFree(left); column <= right; column = FirstFree(column + 1)) {
-            stamp_[column] = generation_;
             next_[column] = column + 1;
             color_[column] = color;
             painted_.push_back(column);
@@ -118,13 +53,11 @@ public:
     }
 
 private:
-    bool Claimed(uint32_t column) const { return column < side_ && stamp_[column] == generation_; }
-
     // The first unclaimed column from column on; side_ when there is none.
     uint32_t FirstFree(uint32_t column)
     {
         uint32_t free = column;
-        while (Claimed(free))
+        while (next_[free] != free)
             free = next_[free];
         while (column != free) {
             const uint32_t following = next_[column];
@@ -135,39 +68,10 @@ private:
     }
 
     uint32_t side_;
-    std::vector<uint32_t> next_;
-    std::vector<uint32_t> stamp_;
+    std::vector<uint32_t> next_;  // a claimed column links further right; a free one to itself
     std::vector<uint8_t> color_;
     std::vector<uint32_t> painted_;
-    uint32_t generation_ = 0;
 };
-
-// Rectangle numbers grouped by a row: those of row r are
-// numbers[first[r] .. first[r + 1]).
-struct RowLists {
-    std::vector<uint32_t> first;
-    std::vector<uint32_t> numbers;
-};
-
-template <class RowOf>
-RowLists GroupByRow(std::size_t count, uint32_t rows, RowOf rowOf)
-{
-    RowLists lists{AllocateBuffer<uint32_t>(std::size_t{rows} + 2), {}};
-    std::size_t listed = 0;
-    for (std::size_t k = 0; k < count; ++k) {
-        if (const std::optional<uint32_t> row = rowOf(k)) {
-            ++lists.first[*row + 2];
-            ++listed;
-        }
-    }
-    for (uint32_t row = 0; row < rows; ++row)
-        lists.first[row + 2] += lists.first[row + 1];
-    lists.numbers = AllocateBuffer<uint32_t>(listed);
-    for (std::size_t k = 0; k < count; ++k)
-        if (const std::optional<uint32_t> row = rowOf(k))
-            lists.numbers[lists.first[*row + 1]++] = static_cast<uint32_t>(k);
-    return lists;
-}
 
 }  // namespace
 
@@ -176,33 +80,42 @@ void PaintRectangles(const std::vector<PaintedRectangle>& rectangles, uint8_t* r
     if (rectangles.empty() || side <= 0)
         return;
     const auto rows = static_cast<uint32_t>(side);
-    const std::size_t count = rectangles.size();
 
-    // The set of rectangles that cover a row changes only at their top and
-    // below their bottom; between two changes every row gets the same overlay.
-    const RowLists starts = GroupByRow(count, rows, [&](std::size_t k) -> std::optional<uint32_t> {
-        return rectangles[k].Top;
-    });
-    const RowLists ends = GroupByRow(count, rows, [&](std::size_t k) -> std::optional<uint32_t> {
-        const uint32_t after = uint32_t{rectangles[k].Bottom} + 1;
-        return after < rows ? std::optional<uint32_t>(after) : std::nullopt;
+    // Rectangle numbers by top row, those of one row in painting order.
+    std::vector<uint32_t> byTop = AllocateBuffer<uint32_t>(rectangles.size());
+    std::iota(byTop.begin(), byTop.end(), 0u);
+    std::sort(byTop.begin(), byTop.end(), [&](uint32_t a, uint32_t b) {
+        return std::pair(rectangles[a].Top, a) < std::pair(rectangles[b].Top, b);
     });
 
-    IndexSet covering(count);
+    // The rectangles that cover a row change only at a top and below a
+    // bottom; between two changes every row gets the same overlay.
+    std::vector<uint8_t> changes = AllocateBuffer<uint8_t>(rows);
+    for (const PaintedRectangle& rectangle : rectangles) {
+        changes[rectangle.Top] = 1;
+        if (uint32_t{rectangle.Bottom} + 1 < rows)
+            changes[rectangle.Bottom + 1u] = 1;
+    }
+
+    std::vector<uint32_t> covering;  // in painting order
+    std::vector<uint32_t> merged;
+    auto nextStart = byTop.begin();
     RowOverlay overlay(rows);
     for (uint32_t row = 0; row < rows; ++row) {
-        bool changed = false;
-        for (uint32_t k = ends.first[row]; k < ends.first[row + 1]; ++k, changed = true)
-            covering.Erase(ends.numbers[k]);
-        for (uint32_t k = starts.first[row]; k < starts.first[row + 1]; ++k, changed = true)
-            covering.Insert(starts.numbers[k]);
-        if (changed) {
+        if (changes[row]) {
+            // Those still covering the row and those starting on it.
+            std::erase_if(covering, [&](uint32_t k) { return rectangles[k].Bottom < row; });
+            const auto starting = nextStart;
+            while (nextStart != byTop.end() && rectangles[*nextStart].Top == row)
+                ++nextStart;
+            merged.clear();
+            std::merge(covering.begin(), covering.end(), starting, nextStart, std::back_inserter(merged));
+            covering.swap(merged);
+
+            // From the topmost down, until the row is full.
             overlay.Clear();
-            for (std::optional<std::size_t> k = covering.Before(count); k && !overlay.Full();
-                 k = covering.Before(*k)) {
-                const PaintedRectangle& rectangle = rectangles[*k];
-                overlay.Claim(rectangle.Left, rectangle.Right, rectangle.Color);
-            }
+            for (auto k = covering.rbegin(); k != covering.rend() && !overlay.Full(); ++k)
+                overlay.Claim(rectangles[*k].Left, rectangles[*k].Right, rectangles[*k].Color);
         }
         overlay.ApplyTo(raster + std::size_t{row} * rows);
     }

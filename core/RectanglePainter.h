@@ -1,7 +1,7 @@
 // Paints filled rectangles into a square raster, a later rectangle over an
-// earlier one, so that each pixel is written once: the result equals
-// painting them one after another, in time that does not grow with the
-// area that the rectangles cover over and over.
+// earlier one, with the result of painting them one after another but in
+// time that grows with rectangles x side, never with rectangles x area: row
+// by row, from the topmost rectangle down, skipping pixels already painted.
 #pragma once
 
 #include <cstdint>

@@ -10,7 +10,8 @@
 
 namespace tessel {
 
-// The PNG file's bytes; raises Exception when the encoder fails.
+// The PNG file's bytes; raises EOutOfMemory when memory runs out and
+// Exception "PNG encoder failed: <libpng's reason>" for any other failure.
 std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t height, const BmpPalette& palette);
 
 bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,

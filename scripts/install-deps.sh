@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build
   libgtest-dev libgmock-dev libbenchmark-dev
-  libpng-dev
+  libpng-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools
   xvfb xauth

@@ -104,6 +104,24 @@ TEST_F(CliFileSystem, AReadOnlyOutputFolderFailsEveryEntryAndChangesNothing)
     EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{"a.bmp"});
 }
 
+// Replacing goes through a rename, which needs only the folder's permission:
+// the file's own must still keep it, as when it is opened for writing.
+TEST_F(CliFileSystem, AReadOnlyOutputFileFailsAsOpeningItWouldAndStaysAsItWas)
+{
+    fs::permissions(dir.File("out"), fs::perms::all);
+    RunWithoutPrivileges(dir, [&] {
+        const std::vector<uint8_t> earlier(300, 0xB0);
+        WriteFileBytes(Output("b"), earlier);
+        fs::permissions(Output("b"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+        std::string errors;
+        EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
+        EXPECT_EQ(errors, Scenario("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
+        EXPECT_EQ(ReadFileBytes(Output("b")), earlier);
+        EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
+    });
+}
+
 TEST_F(CliFileSystem, AnOutputFolderThatIsAFileFailsEveryEntryAndKeepsTheFile)
 {
     WriteFileBytes(dir.File("taken"), {4, 2});

@@ -7,11 +7,14 @@
 #include "RenderCommand.h"
 #include "ScenarioWriter.h"
 
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
+#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 
@@ -303,6 +306,89 @@ TEST_F(CliTest, SettingsFileDefaultsYieldToFlags)
     EXPECT_NE(run.Err.find("nowhere.ini"), std::string::npos);
 }
 
+TEST_F(CliTest, AFolderWithoutScenariosIsAFailure)
+{
+    fs::create_directories(dir.File("empty/sub"));
+    Map("empty/sub/notes.txt", MapOfEra(0, 32));
+    for (const std::string command : {"render", "info"}) {
+        SCOPED_TRACE(command);
+        const CliRun run = command == "render" ? RunTesselCli({"render", "--no-settings", "-a", Archive(), "-o",
+                                                               dir.File("out"), dir.File("empty")})
+                                               : RunTesselCli({"info", dir.File("empty")});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Err, dir.File("empty") + ": no scenario files found\n");
+        if (command == "render") {
+            EXPECT_EQ(run.Out.rfind("written 0, failed 1, ", 0), 0u) << run.Out;
+        }
+    }
+}
+
+// Each folder that cannot be read is a failure line; the search goes on.
+TEST_F(CliTest, AFolderThatCannotBeReadIsAFailureAndTheRestIsRendered)
+{
+    Map("maps/a.pud", MapOfEra(0, 32));
+    Map("maps/locked/b.pud", MapOfEra(0, 32));
+    Map("maps/z/c.pud", MapOfEra(0, 32));
+    Map("locked/d.pud", MapOfEra(0, 32));
+    fs::create_directories(dir.File("out"));
+    fs::permissions(dir.File("out"), fs::perms::all);
+    fs::permissions(dir.File("maps/locked"), fs::perms::none);
+    fs::permissions(dir.File("locked"), fs::perms::none);
+    RunWithoutPrivileges(dir, [&] {
+        const std::vector<std::string> lines{dir.File("maps/locked") + ": Error: File access denied",
+                                             dir.File("locked") + ": Error: File access denied"};
+
+        const CliRun render = Render({dir.File("maps"), dir.File("locked")});
+        EXPECT_EQ(render.Status, 1);
+        EXPECT_EQ(Lines(render.Err), lines);
+        EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "z"}));
+
+        const CliRun info = RunTesselCli({"info", dir.File("maps"), dir.File("locked")});
+        EXPECT_EQ(info.Status, 1);
+        EXPECT_EQ(Lines(info.Err), lines);
+        EXPECT_EQ(Lines(info.Out).size(), 2u);
+    });
+}
+
+// A failure that escapes a job on a worker fails that job alone; it never
+// ends the program by std::terminate.
+TEST_F(CliTest, AFailureEscapingAJobFailsThatScenarioAlone)
+{
+    for (const char* name : {"a", "b", "c", "d"})
+        Map("maps/" + std::string(name) + ".pud", MapOfEra(0, 32));
+    RunInChildProcess([&] {
+        cli::SetJobHookForTesting([](const std::string& scenario) {
+            if (scenario.ends_with("b.pud"))
+                throw std::runtime_error("worker failed");
+            if (scenario.ends_with("c.pud"))
+                throw 42;
+        });
+        const CliRun run = Render({"-j", "2", dir.File("maps")});
+        cli::SetJobHookForTesting({});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(Lines(run.Err), (std::vector<std::string>{dir.File("maps/b.pud") + ": Error: worker failed",
+                                                            dir.File("maps/c.pud") + ": Error: unknown failure"}));
+        EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "d.bmp"}));
+    });
+}
+
+// With no thread to be had, the run ends at once with a line, before any work.
+TEST_F(CliTest, AThreadThatCannotBeStartedEndsTheRunWithALine)
+{
+    Map("maps/a.pud", MapOfEra(0, 32));
+    fs::create_directories(dir.File("out"));
+    RunWithoutPrivileges(dir, [&] {
+        const rlimit none{0, 0};
+        ASSERT_EQ(::setrlimit(RLIMIT_NPROC, &none), 0);
+        for (const char* jobs : {"1", "2"}) {
+            const CliRun run = Render({"-j", jobs, dir.File("maps")});
+            EXPECT_EQ(run.Status, 1);
+            EXPECT_EQ(run.Err, "tessel-cli: cannot start a thread: Resource temporarily unavailable\n");
+        }
+        EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{});
+    });
+}
+
 TEST_F(CliTest, TheSummaryLineCountsWrittenAndFailed)
 {
     Map("maps/m.pud", MapOfEra(0, 32));
@@ -310,6 +396,33 @@ TEST_F(CliTest, TheSummaryLineCountsWrittenAndFailed)
                                      dir.File("maps"), dir.File("missing.pud")});
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Out.rfind("written 1, failed 1, ", 0), 0u) << run.Out;
+}
+
+// File names are bytes: each line must still be valid JSON, with every byte
+// sequence that is not UTF-8 shown as U+FFFD.
+TEST_F(CliTest, InfoJsonIsValidWhateverBytesTheNamesHold)
+{
+    const std::string replacement = "\xEF\xBF\xBD";
+    const struct {
+        std::string name;
+        std::string shown;
+    } cases[] = {
+        {"latin1-\xE9t\xE9.pud", "latin1-" + replacement + "t" + replacement + ".pud"},
+        {"cut-\xC3.pud", "cut-" + replacement + ".pud"},
+        {"bytes-\xFF\xFE.pud", "bytes-" + replacement + replacement + ".pud"},
+        {"utf8-\xC3\xA9t\xC3\xA9.pud", "utf8-\xC3\xA9t\xC3\xA9.pud"},
+        {"quote\"back\\slash\ttab.pud", "quote\"back\\slash\ttab.pud"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        const std::string path = Map("named/" + c.name, MapOfEra(1, 64));
+        const CliRun run = RunTesselCli({"info", "--json", path});
+        EXPECT_EQ(run.Status, 0);
+        ASSERT_TRUE(nlohmann::json::accept(run.Out)) << run.Out;
+        const auto line = nlohmann::json::parse(run.Out);
+        EXPECT_EQ(line["path"], dir.File("named/" + c.shown));
+        EXPECT_EQ(line["side"], 64);
+    }
 }
 
 TEST_F(CliTest, InfoCountsTheTilesTheBuiltInTilesetHasNoPictureFor)
@@ -332,7 +445,7 @@ TEST_F(CliTest, InfoCountsTheTilesTheBuiltInTilesetHasNoPictureFor)
                   unknownPath +
                       ": era 7 (unknown), 32 x 32 tiles, 3 units, 1024 tiles without a picture in the built-in tileset"}));
     const CliRun json = RunTesselCli({"info", "--json", "--builtin-tileset", knownPath});
-    EXPECT_EQ(json.Out, "{\"path\":" + cli::JsonString(knownPath) +
+    EXPECT_EQ(json.Out, "{\"path\":\"" + knownPath + "\"" +
                             ",\"era\":1,\"era_name\":\"winter\",\"side\":32,\"units\":3,\"tiles_without_picture\":3}\n");
 }
 

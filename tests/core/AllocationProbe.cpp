@@ -24,14 +24,29 @@ void* Allocate(std::size_t size)
     throw std::bad_alloc();
 }
 
+void* AllocateOrNull(std::size_t size) noexcept
+{
+    try {
+        return Allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 }  // namespace
 
+// Every form that ends in the delete below, so that the sanitizers never
+// see a block taken by one allocator and freed by another.
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return AllocateOrNull(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return AllocateOrNull(size); }
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 namespace tessel::test {
 

@@ -3,7 +3,10 @@
 #include "Exceptions.h"
 #include "FileLayer.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessel::test {
 namespace {
@@ -28,6 +31,38 @@ TEST(FileLayer, OpeningMapsMissingFilesFoldersAndDirectoriesToTheirNumbers)
     EXPECT_EQ(InOutErrorText(io_error::ReadBeyondEnd), "Read beyond end of file");
     EXPECT_EQ(InOutErrorText(io_error::InvalidNumericInput), "Invalid numeric input");
     EXPECT_EQ(InOutErrorText(32), "I/O error 32");
+}
+
+// Linux numbers some system errors like our own errors: EIO is 5, yet a
+// failing disk must not read "File access denied".
+TEST(FileLayer, SystemErrorsKeepTheirOwnNumberAndOnlyMappedOnesTakeOurs)
+{
+    TempDir dir;
+    const struct {
+        int errnoValue;
+        int number;
+        std::string message;
+        bool system;
+    } cases[] = {
+        {EIO, EIO, "I/O error 5", true},
+        {ENETDOWN, ENETDOWN, "I/O error 100", true},
+        {ENETUNREACH, ENETUNREACH, "I/O error 101", true},
+        {EISCONN, EISCONN, "I/O error 106", true},
+        {ENXIO, ENXIO, "I/O error 6", true},
+        {ENOENT, io_error::FileNotFound, "File not found", false},
+        {ENOTDIR, io_error::InvalidFilename, "Invalid filename", false},
+        {EMFILE, io_error::TooManyOpenFiles, "Too many open files", false},
+        {EACCES, io_error::AccessDenied, "File access denied", false},
+        {EROFS, io_error::AccessDenied, "File access denied", false},
+        {ENOSPC, io_error::DiskFull, "Disk full", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.errnoValue);
+        const EInOutError error = InOutErrorFromErrno(c.errnoValue, dir.File("x.bmp"));
+        EXPECT_EQ(error.Message(), c.message);
+        EXPECT_EQ(error.ErrorCode(), c.number);
+        EXPECT_EQ(error.IsSystemError(), c.system);
+    }
 }
 
 TEST(FileLayer, ReadOnlyFilesOpenForReading)
@@ -104,6 +139,142 @@ TEST(FileLayer, ReplacingFileRefusesFoldersAndMissingDirectories)
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.ErrorCode(), io_error::InvalidFilename);
     }
+}
+
+int ErrorNumberOfReplacing(const std::string& path)
+{
+    try {
+        ReplacingOutputFile file(path);
+        file.Write("new", 3);
+        file.Commit();
+    } catch (const EInOutError& error) {
+        return error.ErrorCode();
+    }
+    return 0;
+}
+
+// A rename needs only the folder's permission: the file's own must still
+// decide, as when it is opened for writing.
+TEST(FileLayer, AnExistingFileThatCannotBeOpenedForWritingStaysAsItWas)
+{
+    TempDir dir;
+    RunWithoutPrivileges(dir, [&] {
+        const std::string path = dir.File("locked.bmp");
+        WriteFileBytes(path, {7});
+        std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+        EXPECT_EQ(ErrorNumberOfReplacing(path), io_error::AccessDenied);
+        EXPECT_EQ(ReadFileBytes(path), std::vector<uint8_t>{7});
+        EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"locked.bmp"});
+    });
+}
+
+TEST(FileLayer, PipesAndDevicesAreNeverReplaced)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("pipe.bmp").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/null", dir.File("null.bmp"));
+    for (const char* name : {"pipe.bmp", "null.bmp"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(ErrorNumberOfReplacing(dir.File(name)), io_error::AccessDenied);
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("pipe.bmp")));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"null.bmp", "pipe.bmp"}));
+}
+
+TEST(FileLayer, ASymbolicLinkIsWrittenThroughToItsTarget)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("real"));
+    WriteFileBytes(dir.File("real/old.bmp"), {1});
+    std::filesystem::create_symlink("real/old.bmp", dir.File("link.bmp"));
+    std::filesystem::create_symlink(dir.File("real/new.bmp"), dir.File("dangling.bmp"));
+    std::filesystem::create_symlink("loop.bmp", dir.File("loop.bmp"));
+    EXPECT_EQ(ErrorNumberOfReplacing(dir.File("loop.bmp")), io_error::InvalidFilename);
+
+    for (const char* link : {"link.bmp", "dangling.bmp"}) {
+        SCOPED_TRACE(link);
+        EXPECT_EQ(ErrorNumberOfReplacing(dir.File(link)), 0);
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(link)));
+    }
+    EXPECT_EQ(ReadText(dir.File("real/old.bmp")), "new");
+    EXPECT_EQ(ReadText(dir.File("real/new.bmp")), "new");
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"dangling.bmp", "link.bmp", "loop.bmp", "real"}));
+    EXPECT_EQ(FolderEntries(dir.File("real")), (std::vector<std::string>{"new.bmp", "old.bmp"}));
+}
+
+TEST(FileLayer, TheTemporaryNameIsShortWhateverTheLengthOfTheOutputName)
+{
+    TempDir dir;
+    const std::string name = std::string(246, 'n') + ".bmp";
+    ASSERT_EQ(name.size(), 250u);
+    EXPECT_EQ(ErrorNumberOfReplacing(dir.File(name)), 0);  // created
+    EXPECT_EQ(ErrorNumberOfReplacing(dir.File(name)), 0);  // replaced
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{name});
+}
+
+struct stat StatOf(const std::string& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+// As rewriting the file in place would: its mode, and its owner where the
+// system allows; meanwhile the new bytes are never more open than the old.
+TEST(FileLayer, TheReplacementKeepsTheModeAndOwnerAndIsNeverMoreOpenMeanwhile)
+{
+    TempDir dir;
+    ScopedUmask openToAll(0);
+    const std::string path = dir.File("settings.ini");
+    const bool mayGiveAway = !PermissionsAreEnforced();
+    for (const mode_t mode : {0600, 0640, 0755}) {
+        SCOPED_TRACE(::testing::Message() << std::oct << mode);
+        WriteText(path, "old");
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        if (mayGiveAway) {
+            ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+        }
+
+        ReplacingOutputFile file(path);
+        file.Write("new", 3);
+        file.Flush();
+        const auto entries = FolderEntries(dir.Path());
+        ASSERT_EQ(entries.size(), 2u);
+        const std::string temporary = dir.File(entries[0] == "settings.ini" ? entries[1] : entries[0]);
+        EXPECT_EQ(StatOf(temporary).st_mode & 0777 & ~mode, 0u);
+        file.Commit();
+
+        const struct stat info = StatOf(path);
+        EXPECT_EQ(info.st_mode & 0777, mode);
+        if (mayGiveAway) {
+            EXPECT_EQ(info.st_uid, 65534u);
+            EXPECT_EQ(info.st_gid, 65534u);
+        }
+        EXPECT_EQ(ReadText(path), "new");
+    }
+}
+
+// What a process ending on a signal relies on: no temporary file is left,
+// and none is made or renamed afterwards.
+TEST(FileLayer, AfterTheTemporaryFilesAreRemovedForTheExitNoneIsMadeOrRenamed)
+{
+    TempDir dir;
+    WriteText(dir.File("kept.bmp"), "old");
+    RunInChildProcess([&] {
+        ReplacingOutputFile pending(dir.File("kept.bmp"));
+        pending.Write("new", 3);
+        pending.Flush();
+        ReplacingOutputFile other(dir.File("other.bmp"));
+        ASSERT_EQ(FolderEntries(dir.Path()).size(), 3u);
+
+        RemoveTemporaryFilesForExit();
+        EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"kept.bmp"});
+        EXPECT_THROW(pending.Commit(), Exception);
+        EXPECT_THROW(ReplacingOutputFile(dir.File("late.bmp")), Exception);
+    });
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"kept.bmp"});
+    EXPECT_EQ(ReadText(dir.File("kept.bmp")), "old");
 }
 
 TEST(FileLayer, WriteLimitFailsLikeAFullDisk)

@@ -84,6 +84,57 @@ TEST_F(MakeMinimapTest, WritesTheRenderedRasterAsABitmap)
             << "file row " << fileRow;
 }
 
+// The raster rows of a bitmap written by MakeMinimap, row 0 first.
+std::vector<uint8_t> BitmapRaster(const std::string& path, int side)
+{
+    const auto bytes = ReadFileBytes(path);
+    const int stride = (side + 3) & ~3;
+    EXPECT_EQ(bytes.size(), 1078u + static_cast<std::size_t>(stride) * side);
+    std::vector<uint8_t> raster;
+    for (int row = side - 1; row >= 0 && bytes.size() >= 1078u + static_cast<std::size_t>(stride) * side; --row)
+        raster.insert(raster.end(), bytes.begin() + 1078 + row * stride, bytes.begin() + 1078 + row * stride + side);
+    return raster;
+}
+
+// Counts that fill the painter's 64-bit words exactly once lost every unit.
+TEST_F(MakeMinimapTest, UnitsShowAsWhenPaintedOneAfterAnotherForCountsAroundMultiplesOf64)
+{
+    for (const int count : {63, 64, 65, 4096}) {
+        SCOPED_TRACE(::testing::Message() << count << " units");
+        ScenarioContent content = SmallMap();
+        content.UnitSizes = {{10, 2, 2}, {11, 4, 3}, {12, 1, 1}};
+        content.Units.clear();
+        for (int k = 0; k < count; ++k)
+            content.Units.push_back({static_cast<uint16_t>((k * 7) % 30), static_cast<uint16_t>((k * 13) % 29),
+                                     static_cast<uint8_t>(10 + k % 3), static_cast<uint8_t>(k % 16), 0});
+        const std::string scenarioPath = WriteMap("units.pud", content);
+        const std::string output = dir.File("units.bmp");
+        ASSERT_TRUE(Make(scenarioPath, output));
+
+        // The terrain alone, then each unit's rectangle in turn.
+        TPUDData scenario;
+        scenario.LoadFromFile(scenarioPath);
+        ASSERT_EQ(scenario.UnitCount, count);
+        TTerrainData terrain;
+        terrain.LoadFromMaindat(ArchivePath(), 0);
+        TMinimapSettings terrainOnly = settings;
+        terrainOnly.DspUnits = false;
+        std::vector<uint8_t> expected = RenderMinimap(scenario, terrain, terrainOnly).Pixels;
+        constexpr int n = 160, w = 32 * 32;
+        for (int32_t index = 0; index < scenario.UnitCount; ++index) {
+            uint16_t x, y, width, height;
+            uint8_t type, owner, color;
+            scenario.GetUnitProps(index, x, y, width, height, type, owner, color);
+            const int left = x * 32 * n / w, top = y * 32 * n / w;
+            const int right = left + (width * 32 - 1) * n / w, bottom = top + (height * 32 - 1) * n / w;
+            for (int row = std::max(top, 0); row <= std::min(bottom, n - 1); ++row)
+                for (int column = std::max(left, 0); column <= std::min(right, n - 1); ++column)
+                    expected[static_cast<std::size_t>(row) * n + column] = color;
+        }
+        EXPECT_TRUE(BitmapRaster(output, n) == expected);
+    }
+}
+
 TEST_F(MakeMinimapTest, WithoutAnArchivePathItAsksForOneAndOpensNothing)
 {
     settings.MainDat.clear();

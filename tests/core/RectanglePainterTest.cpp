@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace tessel::test {
@@ -16,6 +17,13 @@ std::vector<uint8_t> PaintedOneByOne(const std::vector<PaintedRectangle>& rectan
             for (int column = r.Left; column <= r.Right; ++column)
                 raster[static_cast<std::size_t>(row) * side + column] = r.Color;
     return raster;
+}
+
+// The index of the first pixel where the rasters differ; -1 when none does.
+long FirstDifference(const std::vector<uint8_t>& raster, const std::vector<uint8_t>& expected)
+{
+    const auto mismatch = std::mismatch(raster.begin(), raster.end(), expected.begin(), expected.end());
+    return mismatch.first == raster.end() && mismatch.second == expected.end() ? -1 : mismatch.first - raster.begin();
 }
 
 std::vector<PaintedRectangle> RandomRectangles(std::mt19937& random, int side, int count, int largest)
@@ -51,6 +59,31 @@ TEST(RectanglePainter, GivesWhatPaintingOneAfterAnotherGives)
             std::vector<uint8_t> raster(static_cast<std::size_t>(c.side) * c.side, 1);
             PaintRectangles(rectangles, raster.data(), c.side);
             ASSERT_EQ(raster, PaintedOneByOne(rectangles, c.side));
+        }
+    }
+}
+
+// Every count up to a few hundred, and each count around a multiple of 64
+// (64 rectangles once gave an empty raster), with small and with large
+// rectangles.
+TEST(RectanglePainter, GivesWhatPaintingOneAfterAnotherGivesForEveryCount)
+{
+    std::vector<int> counts;
+    for (int count = 0; count <= 300; ++count)
+        counts.push_back(count);
+    for (int multiple = 320; multiple <= 4160; multiple += 64)
+        counts.insert(counts.end(), {multiple - 1, multiple, multiple + 1});
+    counts.insert(counts.end(), {64 * 64 * 64 - 1, 64 * 64 * 64, 64 * 64 * 64 + 1});
+
+    constexpr int side = 61;
+    std::mt19937 random(64);
+    for (const int largest : {3, side}) {
+        for (const int count : counts) {
+            SCOPED_TRACE(::testing::Message() << count << " rectangles up to " << largest);
+            const auto rectangles = RandomRectangles(random, side, count, largest);
+            std::vector<uint8_t> raster(side * side, 1);
+            PaintRectangles(rectangles, raster.data(), side);
+            ASSERT_EQ(FirstDifference(raster, PaintedOneByOne(rectangles, side)), -1);
         }
     }
 }

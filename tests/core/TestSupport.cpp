@@ -6,10 +6,15 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -43,6 +48,9 @@ ErrorBoxRecorder::ErrorBoxRecorder() : scope_([this](const std::string& text) { 
 
 ScopedWriteLimit::ScopedWriteLimit(int64_t limit) { SetWriteLimitForTesting(limit); }
 ScopedWriteLimit::~ScopedWriteLimit() { SetWriteLimitForTesting(-1); }
+
+ScopedUmask::ScopedUmask(unsigned mask) : previous_(::umask(static_cast<mode_t>(mask))) {}
+ScopedUmask::~ScopedUmask() { ::umask(static_cast<mode_t>(previous_)); }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path)
 {
@@ -87,6 +95,54 @@ std::vector<std::string> FolderEntries(const std::string& path)
 }
 
 bool PermissionsAreEnforced() { return ::geteuid() != 0; }
+
+namespace {
+
+void RunInChild(const std::function<void()>& prepare, const std::function<void()>& body)
+{
+    std::fflush(nullptr);  // nothing buffered is written twice
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0) << "fork failed";
+    if (child == 0) {
+        prepare();
+        try {
+            body();
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << "exception: " << error.what();
+        }
+        std::fflush(nullptr);
+        std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child process ended by signal " << WTERMSIG(status);
+    ASSERT_NE(WEXITSTATUS(status), 3) << "the child process cannot take the rights of the user nobody";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the part run in a child process failed (see above)";
+}
+
+}  // namespace
+
+void RunInChildProcess(const std::function<void()>& body)
+{
+    RunInChild([] {}, body);
+}
+
+void RunWithoutPrivileges(const TempDir& dir, const std::function<void()>& body)
+{
+    if (PermissionsAreEnforced()) {
+        RunInChildProcess(body);
+        return;
+    }
+    fs::permissions(dir.Path(), fs::perms::all);
+    RunInChild(
+        [] {
+            constexpr uid_t nobody = 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
+                ::setresuid(nobody, nobody, nobody) != 0)
+                std::_Exit(3);
+        },
+        body);
+}
 
 DecodedPng DecodePng(const std::string& path)
 {

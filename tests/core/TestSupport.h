@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,18 @@ public:
     ScopedWriteLimit& operator=(const ScopedWriteLimit&) = delete;
 };
 
+// Sets the process's file mode creation mask while it lives.
+class ScopedUmask {
+public:
+    explicit ScopedUmask(unsigned mask);
+    ~ScopedUmask();
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    unsigned previous_;
+};
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::string ReadText(const std::string& path);
@@ -60,6 +73,16 @@ bool FileExists(const std::string& path);
 std::vector<std::string> FolderEntries(const std::string& path);
 // Whether the process can be refused access by file modes (root cannot).
 bool PermissionsAreEnforced();
+
+// Runs body in a child process, where it may change what the whole process
+// holds (limits, the file layer's state) without touching later tests. The
+// test fails when body fails.
+void RunInChildProcess(const std::function<void()>& body);
+
+// Runs body in a child process where file modes bind it: one that gives up
+// root's rights for those of the user "nobody", with dir opened to it, when
+// the tests run as root.
+void RunWithoutPrivileges(const TempDir& dir, const std::function<void()>& body);
 
 // An 8-bit indexed PNG file as read back; a file that is not one fails the
 // running test.

@@ -1,0 +1,180 @@
+// tessel-cli render ended by a signal, run as a child process on large
+// images: the temporary files go, the finished minimaps stay whole, the
+// summary so far is printed and the status is 128 + the signal's number.
+#include "TestSupport.h"
+
+#include "ArchiveWriter.h"
+#include "ScenarioWriter.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+extern char** environ;
+
+namespace tessel::test {
+namespace {
+
+class CliSignal : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ArchiveWriter().Era(0, MakeTestEra(5)).WriteTo(dir.File("MAINDAT.WAR"));
+        for (int k = 0; k < 12; ++k) {
+            const std::string folder = dir.File(k % 2 == 0 ? "maps" : "maps/deeper");
+            fs::create_directories(folder);
+            WriteScenario(ScenarioContent{}).WriteTo(folder + "/map" + std::to_string(k) + ".pud");
+        }
+    }
+
+    // Starts tessel-cli render on every map at the image side given, with
+    // the signals at their defaults unless ignoredSignal is set.
+    pid_t StartRender(int side, int ignoredSignal = 0)
+    {
+        const std::vector<std::string> args{TESSEL_CLI_PROGRAM, "render", "--no-settings", "-j", "2", "--size",
+                                            std::to_string(side), "-a", dir.File("MAINDAT.WAR"), "-o",
+                                            dir.File("out"), dir.File("maps")};
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 1, dir.File("stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&files, 2, dir.File("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t signals;
+        sigemptyset(&signals);
+        posix_spawnattr_setsigmask(&attributes, &signals);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            if (signal != ignoredSignal)
+                sigaddset(&signals, signal);
+        posix_spawnattr_setsigdefault(&attributes, &signals);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+        // An ignored signal stays ignored across exec, as under nohup.
+        struct sigaction ignore {}, previous {};
+        ignore.sa_handler = SIG_IGN;
+        if (ignoredSignal != 0)
+            sigaction(ignoredSignal, &ignore, &previous);
+        pid_t child = -1;
+        const int failure = posix_spawn(&child, argv[0], &files, &attributes, argv.data(), environ);
+        if (ignoredSignal != 0)
+            sigaction(ignoredSignal, &previous, nullptr);
+        posix_spawn_file_actions_destroy(&files);
+        posix_spawnattr_destroy(&attributes);
+        EXPECT_EQ(failure, 0) << "cannot start " << argv[0];
+        return failure == 0 ? child : -1;
+    }
+
+    // Every file below out, by kind.
+    struct OutputTree {
+        std::vector<std::string> Finished;  // whole bitmaps of the side asked for
+        std::vector<std::string> Others;    // temporary, partial or anything else
+    };
+
+    OutputTree Outputs(int side) const
+    {
+        OutputTree tree;
+        const std::uintmax_t whole = 1078u + std::uintmax_t(side) * side;  // side is a multiple of 4
+        std::error_code error;
+        for (auto it = fs::recursive_directory_iterator(dir.File("out"), error);
+             !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+            if (it->is_directory())
+                continue;
+            const std::string name = it->path().filename().string();
+            std::error_code sizeError;
+            const bool finished = name.front() != '.' && it->path().extension() == ".bmp" &&
+                                  it->file_size(sizeError) == whole && !sizeError;
+            (finished ? tree.Finished : tree.Others).push_back(it->path().string());
+        }
+        return tree;
+    }
+
+    // Waits until ready() holds or the child has ended; false on timeout.
+    template <class Ready>
+    bool WaitFor(pid_t child, Ready ready)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(240);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (ready())
+                return true;
+            if (::waitpid(child, nullptr, WNOHANG | WNOWAIT) == child)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+    static int Status(pid_t child)
+    {
+        int status = 0;
+        EXPECT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(CliSignal, ASignalMidRunRemovesTemporaryFilesKeepsFinishedMinimapsAndPrintsTheSummary)
+{
+    constexpr int side = 8000;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        fs::remove_all(dir.File("out"));
+        const pid_t child = StartRender(side);
+        ASSERT_GT(child, 0);
+        // Mid-run: a minimap finished and another one half written.
+        const bool midRun = WaitFor(child, [&] {
+            const OutputTree tree = Outputs(side);
+            return !tree.Finished.empty() && !tree.Others.empty();
+        });
+        ::kill(child, signal);
+        const int status = Status(child);
+        ASSERT_TRUE(midRun) << "the run ended or stalled before the signal";
+
+        EXPECT_EQ(status, 128 + signal);
+        const OutputTree tree = Outputs(side);
+        EXPECT_EQ(tree.Others, std::vector<std::string>{});
+        EXPECT_FALSE(tree.Finished.empty());
+        EXPECT_LT(tree.Finished.size(), 12u);
+        for (const std::string& path : tree.Finished) {
+            const auto header = ReadFileBytes(path);
+            EXPECT_EQ(header[0], 'B');
+            EXPECT_EQ(header[1], 'M');
+        }
+        EXPECT_EQ(ReadText(dir.File("stdout.txt")).rfind("written " + std::to_string(tree.Finished.size()) +
+                                                              ", failed 0, ",
+                                                          0),
+                  0u)
+            << ReadText(dir.File("stdout.txt"));
+        EXPECT_EQ(ReadText(dir.File("stderr.txt")), "");
+    }
+}
+
+// Under nohup a hang-up must not end the run.
+TEST_F(CliSignal, ASignalTheProcessIgnoresLetsTheRunFinish)
+{
+    constexpr int side = 2000;
+    const pid_t child = StartRender(side, SIGHUP);
+    ASSERT_GT(child, 0);
+    const bool midRun = WaitFor(child, [&] { return !Outputs(side).Others.empty(); });
+    ::kill(child, SIGHUP);
+    EXPECT_EQ(Status(child), 0);
+    EXPECT_TRUE(midRun);
+    EXPECT_EQ(Outputs(side).Finished.size(), 12u);
+    EXPECT_EQ(Outputs(side).Others, std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace tessel::test
