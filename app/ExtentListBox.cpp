@@ -57,16 +57,30 @@ QStringList ExtentListBox::Entries() const
     return entries;
 }
 
+void ExtentListBox::RepaintNow()
+{
+    executeDelayedItemsLayout();
+    repaint();
+}
+
 void ExtentListBox::updateGeometries()
 {
-    QListWidget::updateGeometries();
-    // With entries the view has sized the range by their width, the extent;
-    // without any it would drop the range, which the extent outlives.
-    if (count() == 0) {
-        QScrollBar* bar = horizontalScrollBar();
-        bar->setPageStep(viewport()->width());
-        bar->setRange(0, std::max(0, horizontalExtent_ - viewport()->width()));
+    if (count() > 0) {
+        // The delegate makes every entry as wide as the extent, so the view
+        // sizes the range by the extent itself.
+        QListWidget::updateGeometries();
+        return;
     }
+    // Without entries the list view would drop the range and lay the viewport
+    // out without the bar before the extent could set it again; showing the
+    // bar again resizes the viewport, which calls this anew, for ever. So the
+    // range of an empty list comes from the extent alone, set once, and the
+    // scroll area shows or hides the bar by it.
+    QAbstractItemView::updateGeometries();
+    QScrollBar* bar = horizontalScrollBar();
+    bar->setPageStep(viewport()->width());
+    bar->setRange(0, std::max(0, horizontalExtent_ - viewport()->width()));
+    verticalScrollBar()->setRange(0, 0);
 }
 
 void FitListExtent(ExtentListBox& list)

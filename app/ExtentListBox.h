@@ -20,6 +20,11 @@ public:
     // The entries' texts, in list order.
     QStringList Entries() const;
 
+    // Paints the list at once, for a caller that holds the event loop off.
+    // A deleted entry only schedules the new layout of the entries for the
+    // event loop; painted before it, the list would show none of them.
+    void RepaintNow();
+
 protected:
     void updateGeometries() override;
 

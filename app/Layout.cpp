@@ -45,6 +45,12 @@ void PlaceControl(QWidget& control, int x, int y, int width, int height)
 
 void SetFixedClientSize(QWidget& window, int width, int height) { window.setFixedSize(Scaled(width), Scaled(height)); }
 
+QPoint CentredPosition(const QRect& available, const QSize& size)
+{
+    const QPoint centred = available.center() - QPoint(size.width() / 2, size.height() / 2);
+    return {std::max(available.left(), centred.x()), std::max(available.top(), centred.y())};
+}
+
 void CentreOnScreenOnce(QWidget& window)
 {
     if (window.property(CentredProperty).toBool())
@@ -53,8 +59,8 @@ void CentreOnScreenOnce(QWidget& window)
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect area = screen->availableGeometry();
-    window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
+    // Before the first showing the position is that of the frame.
+    window.move(CentredPosition(screen->availableGeometry(), window.size()));
 }
 
 }  // namespace tessel

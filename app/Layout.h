@@ -4,6 +4,9 @@
 // every screen and with every font size.
 #pragma once
 
+class QPoint;
+class QRect;
+class QSize;
 class QWidget;
 
 namespace tessel {
@@ -19,8 +22,15 @@ void PlaceControl(QWidget& control, int x, int y, int width, int height);
 // Fixes a window's client area at the scaled size.
 void SetFixedClientSize(QWidget& window, int width, int height);
 
-// Centres a window on its screen the first time it is shown; later
-// showings keep the position it last had. Call before it becomes visible.
+// Where the top-left corner of a window of size goes so that it is centred on
+// the available area of a screen, but never above or left of that area: a
+// window larger than the screen keeps its title bar, by which it is moved and
+// closed, on the screen.
+QPoint CentredPosition(const QRect& available, const QSize& size);
+
+// Centres a window on its screen (CentredPosition) the first time it is
+// shown; later showings keep the position it last had. Call before it
+// becomes visible.
 void CentreOnScreenOnce(QWidget& window);
 
 }  // namespace tessel

@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFrame>
@@ -32,8 +33,10 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace tessel {
 
@@ -70,6 +73,26 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// Lets the window manager take the closed directory chooser away before the
+// batch run holds the thread. Under X11 the parts of the main window that the
+// chooser and its frame uncover are drawn only from the window system's
+// events, which need an event loop; this one handles no user input (clicks,
+// keys and close requests wait until the run has ended) and lasts until the
+// window manager's last step, giving the main window back its activation, or
+// half a second at most.
+void AwaitChooserGone(const QWidget& window)
+{
+    QEventLoop loop;
+    const auto quitWhenActive = [&loop, &window](const QWindow* focused) {
+        if (focused && focused == window.windowHandle())
+            loop.quit();
+    };
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &loop, quitWhenActive);
+    QTimer::singleShot(500, &loop, &QEventLoop::quit);
+    QTimer::singleShot(0, &loop, [&quitWhenActive] { quitWhenActive(QGuiApplication::focusWindow()); });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
 // The batch run's view of PUDList.
 class ListBoxBatchList : public BatchList {
 public:
@@ -80,9 +103,11 @@ public:
     void DeleteAndRepaint(int index) override
     {
         delete list_.takeItem(index);
-        // No events are handled during the run; the shrinking list is the
-        // user's only sign of progress.
-        list_.repaint();
+        // The shrinking list is the user's only sign of progress. It reaches
+        // the screen without the event loop: running it here would also run
+        // work queued for it, such as a hidden file dialog reading its folder
+        // anew after every bitmap written there.
+        list_.RepaintNow();
     }
 
 private:
@@ -299,6 +324,9 @@ void TTesselMainForm::BtBatchClick()
     if (chooser.exec() != QDialog::Accepted)
         return;
     const std::string directory = chooser.Directory;
+    // The whole window is drawn before the first minimap.
+    AwaitChooserGone(*this);
+    repaint();
 
     // However the run ends: the cursor back first, then the buttons.
     const auto restoreButtons = qScopeGuard([this] { PUDListClick(); });

@@ -10,6 +10,8 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools
   xvfb xauth
+  # the desktop program's user flows: a window manager, keys and clicks, window facts
+  openbox xdotool x11-utils
   # the Debian package and the checks of what it installs
   dpkg-dev file lintian appstream desktop-file-utils shared-mime-info man-db groff-base bash-completion
   # GNOME's thumbnail factory, which runs the thumbnailer in a bubblewrap sandbox

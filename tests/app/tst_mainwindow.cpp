@@ -88,6 +88,26 @@ private:
         QVERIFY(chooser.WasRun());
     }
 
+    // Whether the list settles once its pending work is done: further rounds
+    // of the event loop then change neither its scroll range nor its bars.
+    bool ListComesToRest() const
+    {
+        for (int round = 0; round < 3; ++round)
+            QCoreApplication::processEvents();
+        int changes = 0;
+        const auto count = [&changes] { ++changes; };
+        QList<QMetaObject::Connection> counters;
+        for (QScrollBar* bar : {List()->horizontalScrollBar(), List()->verticalScrollBar()}) {
+            counters.append(QObject::connect(bar, &QScrollBar::rangeChanged, count));
+            counters.append(QObject::connect(bar, &QScrollBar::valueChanged, count));
+        }
+        for (int round = 0; round < 20; ++round)
+            QCoreApplication::processEvents();
+        for (const QMetaObject::Connection& counter : counters)
+            QObject::disconnect(counter);
+        return changes == 0;
+    }
+
     // a.pud (era 0), b.pud (no scenario) and c.pud (era 1), in the list.
     void AddThreeWithTheSecondBroken()
     {
@@ -246,6 +266,42 @@ private slots:
         Add(MapPaths({"a.pud"}));
         QCOMPARE(List()->HorizontalExtent(), List()->fontMetrics().horizontalAdvance(MapPath("a.pud")) + 5);
         QTRY_VERIFY(!List()->horizontalScrollBar()->isVisible());
+    }
+
+    void aListEmptiedWhileWiderThanItsViewComesToRestWithItsExtent_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("Clear") << "Clear";
+        QTest::newRow("select all and Remove") << "Remove";
+        QTest::newRow("a batch that writes every minimap") << "Batch";
+    }
+
+    void aListEmptiedWhileWiderThanItsViewComesToRestWithItsExtent()
+    {
+        QFETCH(QString, way);
+        const QString longPath = MapPath(QString(120, QLatin1Char('w')) + QStringLiteral(".pud"));
+        WriteScenarioFile(MapPath("a.pud"));
+        WriteScenarioFile(longPath);
+        Add({MapPath("a.pud"), longPath});
+        const int extent = List()->HorizontalExtent();
+        QTRY_VERIFY(List()->horizontalScrollBar()->isVisible());
+
+        if (way == "Clear") {
+            Click(Main(), "BtClear");
+        } else if (way == "Remove") {
+            List()->setFocus();
+            QTest::keyClick(List(), Qt::Key_A, Qt::ControlModifier);
+            Click(Main(), "BtRemove");
+        } else {
+            Batch();
+        }
+
+        QCOMPARE(List()->count(), 0);
+        QCOMPARE(States(), (ListButtonStates{false, false, false, false}));
+        QVERIFY(ListComesToRest());
+        QCOMPARE(List()->HorizontalExtent(), extent);
+        QVERIFY(List()->horizontalScrollBar()->isVisible());
+        QCOMPARE(List()->horizontalScrollBar()->maximum(), extent - List()->viewport()->width());
     }
 
     void previewAsksForAMissingArchiveThenShowsTheFirstEntryAndAFailureLeavesTheWindowAsItWas()

@@ -7,7 +7,9 @@
 #include "Settings.h"
 #include "TesselOptions.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QCompleter>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -221,6 +223,39 @@ private slots:
         QCOMPARE(dialog->nameFilters(), (QStringList{"WarCraft 2 archive files (*.war *.WAR)", "All files(*)"}));
         QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
         QCOMPARE(Edit("EdMaindat")->text(), Native(archive));
+    }
+
+    // Under X11 the file dialog can close while the completion list of its
+    // file name is still open; that list must not take the next key.
+    void aCompletionListStillOpenWhenTheArchiveDialogClosesGoesWithIt()
+    {
+        QTemporaryDir folder;
+        const QString archive = folder.filePath(QStringLiteral("MAINDAT.WAR"));
+        WriteFile(archive);
+        bool listWasOpen = false;
+        WhenModalOpens<QFileDialog> chooser([&](QFileDialog& dialog) {
+            dialog.setDirectory(folder.path());
+            auto* fileName = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(fileName && fileName->completer());
+            fileName->setFocus();
+            QTest::keyClicks(fileName, QStringLiteral("MAINDAT.WAR"));
+            // Once the folder is read, the list opens on the next key.
+            QTRY_VERIFY(fileName->completer()->completionCount() > 0);
+            fileName->completer()->complete();
+            QVERIFY(fileName->completer()->popup()->isVisible());
+            listWasOpen = QApplication::activePopupWidget() != nullptr;
+            QMetaObject::invokeMethod(&dialog, "accept", Qt::DirectConnection);
+        });
+        Click(*form, "BtBrowse");
+        QVERIFY(chooser.WasRun());
+        QVERIFY(listWasOpen);
+        QCOMPARE(Edit("EdMaindat")->text(), Native(archive));
+
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->result(), int(QDialog::Rejected));
+        QVERIFY(!SettingsFileExists());
     }
 
     void tabWalksTheControlsInTheirOrder()

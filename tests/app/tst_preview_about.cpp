@@ -3,12 +3,14 @@
 
 #include "BmpWriter.h"
 #include "Exceptions.h"
+#include "Layout.h"
 #include "TesselAbout.h"
 #include "TesselIcon.h"
 #include "TesselPreview.h"
 
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
 #include <QSet>
 
 #include <memory>
@@ -68,6 +70,42 @@ private slots:
         QVERIFY(preview->isVisible());
         QCOMPARE(preview->size(), QSize(256, 256));
         QCOMPARE(Picture()->geometry(), QRect(0, 0, 256, 256));
+    }
+
+    void aWindowIsCentredButNeverAboveOrLeftOfTheAvailableArea_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QPoint>("position");
+        const QRect screen(0, 0, 1280, 800);
+        const QRect belowAPanel(0, 30, 1280, 770);
+        QTest::newRow("fits") << screen << QSize(400, 300) << QPoint(439, 249);
+        QTest::newRow("as large as the area") << screen << QSize(1280, 800) << QPoint(0, 0);
+        QTest::newRow("one pixel higher than the area") << screen << QSize(1280, 801) << QPoint(0, 0);
+        QTest::newRow("higher than the area") << screen << QSize(200, 2000) << QPoint(539, 0);
+        QTest::newRow("wider than the area") << screen << QSize(2000, 200) << QPoint(0, 299);
+        QTest::newRow("larger than the area") << screen << QSize(2000, 2000) << QPoint(0, 0);
+        QTest::newRow("larger, below a panel") << belowAPanel << QSize(2000, 2000) << QPoint(0, 30);
+        QTest::newRow("larger, on a second screen") << QRect(1280, 0, 1024, 768) << QSize(2000, 2000)
+                                                    << QPoint(1280, 0);
+    }
+
+    void aWindowIsCentredButNeverAboveOrLeftOfTheAvailableArea()
+    {
+        QFETCH(QRect, available);
+        QFETCH(QSize, size);
+        QFETCH(QPoint, position);
+        QCOMPARE(CentredPosition(available, size), position);
+    }
+
+    void aPreviewLargerThanTheScreenShowsItsTopLeftCorner()
+    {
+        const QString huge = scratch.filePath(QStringLiteral("map2000.bmp"));
+        WriteRedCornerBitmap(huge, 2000);
+        preview->ShowPreviewImage(huge.toStdString());
+        QVERIFY(preview->isVisible());
+        QCOMPARE(preview->size(), QSize(2000, 2000));
+        QCOMPARE(preview->frameGeometry().topLeft(), preview->screen()->availableGeometry().topLeft());
     }
 
     void aFileThatIsNotABitmapRaisesBeforeTheWindowChanges_data()
