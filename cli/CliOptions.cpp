@@ -48,7 +48,8 @@ const char* const RenderUsage =
     "Defaults come from the desktop program's settings file, so its options\n"
     "apply here too. Without an archive, given or set there, the built-in\n"
     "tileset is used. Exit status: 0 when every minimap was written, 1 when\n"
-    "any failed, 2 for a usage error.\n";
+    "any failed, 2 for a usage error, 128 + the signal's number when ended by\n"
+    "SIGINT, SIGTERM or SIGHUP (the minimaps written so far stay).\n";
 
 const char* const InfoUsage =
     "Usage: tessel-cli info [--json] [--builtin-tileset] PATH...\n"
@@ -90,7 +91,8 @@ const char* const GalleryUsage =
     "\n"
     "Without an archive, given or set in the settings, the built-in tileset is\n"
     "used. Exit status: 0 when every scenario is in the gallery, 1 when any\n"
-    "failed (the page lists them with their message), 2 for a usage error.\n";
+    "failed (the page lists them with their message), 2 for a usage error,\n"
+    "128 + the signal's number when ended by SIGINT, SIGTERM or SIGHUP.\n";
 
 const char* const DemoUsage =
     "Usage: tessel-cli demo DIR\n"
