@@ -114,7 +114,9 @@ InputFile::InputFile(const std::string& path) : path_(path)
 {
     if (path.empty())
         throw EInOutError(io_error::FileNotFound);
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a pipe is refused below instead of waiting for a writer;
+    // on a regular file it changes nothing.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0)
         RaiseErrno(errno, path);
     struct stat info {};
@@ -124,7 +126,7 @@ InputFile::InputFile(const std::string& path) : path_(path)
         fd_ = -1;
         RaiseErrno(error, path);
     }
-    if (S_ISDIR(info.st_mode)) {
+    if (!S_ISREG(info.st_mode)) {
         ::close(fd_);
         fd_ = -1;
         throw EInOutError(io_error::AccessDenied);

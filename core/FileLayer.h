@@ -21,7 +21,8 @@ namespace tessel {
 EInOutError InOutErrorFromErrno(int errnoValue, const std::string& path);
 
 // An existing file opened for reading only (shared with other programs).
-// A folder is refused with "File access denied".
+// Anything but a regular file (a folder, a pipe, a device) is refused with
+// "File access denied", without waiting for a pipe's writer.
 class InputFile {
 public:
     explicit InputFile(const std::string& path);

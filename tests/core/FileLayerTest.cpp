@@ -4,6 +4,7 @@
 #include "FileLayer.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,6 +64,25 @@ TEST(FileLayer, SystemErrorsKeepTheirOwnNumberAndOnlyMappedOnesTakeOurs)
         EXPECT_EQ(error.ErrorCode(), c.number);
         EXPECT_EQ(error.IsSystemError(), c.system);
     }
+}
+
+// A pipe named as a scenario, archive or settings file once left the open
+// waiting for a writer forever.
+TEST(FileLayer, PipesAndDevicesAreRefusedAsInputWithoutWaiting)
+{
+    TempDir dir;
+    const std::string pipe = dir.File("pipe.pud");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    {
+        // With a writer at the other end, the open itself cannot wait.
+        const int writer = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK);
+        ASSERT_GE(writer, 0);
+        EXPECT_EQ(ErrorNumberOfOpening(pipe), io_error::AccessDenied);
+        ::close(writer);
+    }
+    ASSERT_FALSE(HasFailure()) << "opening a pipe without a writer would wait";
+    EXPECT_EQ(ErrorNumberOfOpening(pipe), io_error::AccessDenied);
+    EXPECT_EQ(ErrorNumberOfOpening("/dev/null"), io_error::AccessDenied);
 }
 
 TEST(FileLayer, ReadOnlyFilesOpenForReading)
