@@ -240,6 +240,13 @@
     apply(state);
   }
 
+  // The skip link moves the focus itself: following its "#maps" would
+  // replace the view in the fragment.
+  document.querySelector(".skip").addEventListener("click", (event) => {
+    event.preventDefault();
+    list.focus();
+  });
+
   controls.addEventListener("input", fromControls);
   controls.addEventListener("change", fromControls);
   controls.addEventListener("submit", (event) => event.preventDefault());

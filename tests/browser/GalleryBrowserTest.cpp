@@ -259,6 +259,27 @@ TEST_F(GalleryInBrowser, SortsByPlayersMostFirstThenByName)
     EXPECT_EQ(browser_->Evaluate("document.getElementById('sort').value"), "players");
 }
 
+// The skip link once set the fragment to "#maps", which dropped the filter
+// and the sort, and left the focus at the top of the page.
+TEST_F(GalleryInBrowser, TheSkipLinkTakesTheKeyboardToTheMapsAndKeepsTheView)
+{
+    GoTo("era=winter&sort=players");
+    const StringSet winter = MapsWhere([](const json& map) { return map["era_name"] == "winter"; });
+    ASSERT_EQ(VisibleCards(), winter);
+
+    browser_->Evaluate("document.querySelector('.skip').focus()");
+    for (const char* type : {"keyDown", "keyUp"})
+        browser_->Command("Input.dispatchKeyEvent", {{"type", type},
+                                                     {"key", "Enter"},
+                                                     {"code", "Enter"},
+                                                     {"windowsVirtualKeyCode", 13},
+                                                     {"text", type == std::string("keyDown") ? "\r" : ""}});
+    browser_->Evaluate("new Promise((done) => setTimeout(done, 100))");
+    EXPECT_EQ(browser_->Evaluate("location.hash"), "#era=winter&sort=players");
+    EXPECT_EQ(VisibleCards(), winter);
+    EXPECT_EQ(browser_->Evaluate("document.activeElement.id"), "maps");
+}
+
 TEST_F(GalleryInBrowser, FitsAPhoneScreenWithoutScrollingSideways)
 {
     browser_->Command("Emulation.setDeviceMetricsOverride",
