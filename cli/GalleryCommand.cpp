@@ -102,10 +102,10 @@ int RunGallery(const GalleryOptions& options, Console& console)
     const RenderOptions& render = options.Render;
     const TMinimapSettings settings = RenderSettings(render);
     const bool builtinTileset = UsesBuiltinTileset(render, settings, console);
-    std::vector<std::string> problems;
+    std::vector<FolderProblem> problems;
     const std::vector<ScenarioInput> inputs = DiscoverScenarios(render.Paths, problems);
-    for (const std::string& problem : problems)
-        console.Err << problem << '\n';
+    for (const FolderProblem& problem : problems)
+        console.Err << problem.Line() << '\n';
 
     const std::string folder = render.OutputDirectory;
     const std::string minimaps = JoinPath(folder, MinimapFolder);
@@ -118,7 +118,10 @@ int RunGallery(const GalleryOptions& options, Console& console)
     const MinimapBackend backend = RenderBackend(render, builtinTileset, cache);
 
     Progress progress(console, jobs.size(), !render.Quiet && console.ErrIsTerminal);
+    // Folders that failed stand with the failed maps, as on the terminal.
     JsonObject maps = JsonObject::array();
+    for (const FolderProblem& problem : problems)
+        maps.push_back(FailureJson(problem.Path, problem.Message));
     std::size_t shown = 0;
     std::size_t failed = problems.size();
     JobsInOrder<GalleryOutcome> run(jobs.size(), WorkerCount(render.Jobs, jobs.size()), [&](std::size_t index) {

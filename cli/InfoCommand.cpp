@@ -63,10 +63,10 @@ void PrintScenarioText(std::ostream& out, const TScenarioInfo& info)
 
 int RunInfo(const InfoOptions& options, Console& console)
 {
-    std::vector<std::string> problems;
+    std::vector<FolderProblem> problems;
     const auto inputs = DiscoverScenarios(options.Paths, problems);
-    for (const std::string& problem : problems)
-        console.Err << problem << '\n';
+    for (const FolderProblem& problem : problems)
+        console.Err << problem.Line() << '\n';
     bool allRead = problems.empty();
     for (const ScenarioInput& input : inputs) {
         TPUDData scenario;

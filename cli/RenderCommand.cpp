@@ -117,12 +117,12 @@ int RunRender(const RenderOptions& options, Console& console)
     const TMinimapSettings settings = RenderSettings(options);
     const bool builtinTileset = UsesBuiltinTileset(options, settings, console);
 
-    std::vector<std::string> problems;
+    std::vector<FolderProblem> problems;
     const char* extension = options.Format == ImageFormat::Png ? ".png" : ".bmp";
     const std::vector<RenderJob> jobs =
         PlanRenderJobs(DiscoverScenarios(options.Paths, problems), options.OutputDirectory, extension);
-    for (const std::string& problem : problems)
-        console.Err << problem << '\n';
+    for (const FolderProblem& problem : problems)
+        console.Err << problem.Line() << '\n';
     {
         std::error_code ignored;  // a folder that cannot be made shows when the first file is opened
         fs::create_directories(options.OutputDirectory, ignored);

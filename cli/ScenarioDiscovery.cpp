@@ -26,7 +26,7 @@ namespace {
 // Links to folders are not followed, so no search goes round in a circle; a
 // folder that cannot be read is a problem line, and the search goes on.
 void SearchFolder(const fs::path& root, const fs::path& folder, std::vector<ScenarioInput>& found,
-                  std::vector<std::string>& problems)
+                  std::vector<FolderProblem>& problems)
 {
     std::vector<fs::path> subFolders;
     std::error_code error;
@@ -40,7 +40,7 @@ void SearchFolder(const fs::path& root, const fs::path& folder, std::vector<Scen
         }
     }
     if (error)
-        problems.push_back(folder.string() + ": Error: " + InOutErrorFromErrno(error.value(), folder.string()).Message());
+        problems.push_back({folder.string(), "Error: " + InOutErrorFromErrno(error.value(), folder.string()).Message()});
     for (const fs::path& subFolder : subFolders)
         SearchFolder(root, subFolder, found, problems);
 }
@@ -48,7 +48,7 @@ void SearchFolder(const fs::path& root, const fs::path& folder, std::vector<Scen
 }  // namespace
 
 std::vector<ScenarioInput> DiscoverScenarios(const std::vector<std::string>& paths,
-                                             std::vector<std::string>& problems)
+                                             std::vector<FolderProblem>& problems)
 {
     std::vector<ScenarioInput> found;
     for (const std::string& path : paths) {
@@ -61,7 +61,7 @@ std::vector<ScenarioInput> DiscoverScenarios(const std::vector<std::string>& pat
         const std::size_t problemsBefore = problems.size();
         SearchFolder(path, path, inFolder, problems);
         if (inFolder.empty() && problems.size() == problemsBefore)
-            problems.push_back(path + ": no scenario files found");
+            problems.push_back({path, "no scenario files found"});
         std::sort(inFolder.begin(), inFolder.end(),
                   [](const ScenarioInput& a, const ScenarioInput& b) { return a.Path < b.Path; });
         found.insert(found.end(), inFolder.begin(), inFolder.end());

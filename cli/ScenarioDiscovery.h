@@ -15,16 +15,22 @@ struct ScenarioInput {
     std::string SubFolder;
 };
 
+// A folder that could not be searched, or that holds no scenario file.
+struct FolderProblem {
+    std::string Path;     // as found
+    std::string Message;  // "Error: File access denied", "no scenario files found"
+    // "maps/x: Error: File access denied"
+    std::string Line() const { return Path + ": " + Message; }
+};
+
 bool HasScenarioExtension(std::string_view name);
 
 // Folders are searched recursively, their scenarios in path order. A path
 // that is not a folder is taken as a scenario file, also when it does not
 // exist (reading it then reports why). Each folder or sub-folder that cannot
-// be read adds a line to problems ("maps/x: Error: File access denied"), and
-// so does a folder that holds no scenario file ("maps: no scenario files
-// found").
+// be read adds a problem, and so does a folder that holds no scenario file.
 std::vector<ScenarioInput> DiscoverScenarios(const std::vector<std::string>& paths,
-                                             std::vector<std::string>& problems);
+                                             std::vector<FolderProblem>& problems);
 
 // Where a scenario's image goes: outputDirectory / SubFolder / the file name
 // with its extension replaced by extension (".bmp" or ".png").

@@ -136,6 +136,29 @@ TEST_F(GalleryCommand, FailedMapsAreListedWithTheirMessageAndFailTheRun)
     EXPECT_TRUE(FileExists(dir.File("site/minimaps/good.png")));
 }
 
+// A folder that cannot be read, or that holds no scenario, fails the run;
+// the page once showed every map as found and nothing missing.
+TEST_F(GalleryCommand, FoldersThatCannotBeReadOrHoldNoScenarioAreListedWithTheFailures)
+{
+    Write("maps/good.pud", WriteScenario(Map(0, 32, "", 2)));
+    Write("maps/locked/hidden.pud", WriteScenario(Map(0, 32, "", 2)));
+    fs::create_directories(dir.File("empty"));
+    fs::permissions(dir.File("maps/locked"), fs::perms::none);
+    fs::permissions(dir.Path(), fs::perms::all);
+    RunWithoutPrivileges(dir, [&] {
+        const CliRun run = Gallery({dir.File("maps"), dir.File("empty")});
+        EXPECT_EQ(run.Status, 1);
+        const JsonObject maps = Maps();
+        std::map<std::string, std::string> errors;
+        for (const JsonObject& map : maps)
+            if (map.contains("error"))
+                errors[map["path"]] = map["error"];
+        EXPECT_EQ(errors, (std::map<std::string, std::string>{{dir.File("maps/locked"), "Error: File access denied"},
+                                                              {dir.File("empty"), "no scenario files found"}}));
+        EXPECT_EQ(maps.size(), 3u);
+    });
+}
+
 TEST_F(GalleryCommand, ImagesAre160PixelsUnlessTheCommandLineSaysOtherwise)
 {
     Write("maps/a.pud", WriteScenario(Map(0, 32, "", 2)));
