@@ -1,7 +1,7 @@
 #include "ArchiveWriter.h"
 #include "FileLayer.h"
+#include "LzExpander.h"
 #include "TestSupport.h"
-#include "WarArchive.h"
 
 #include <random>
 
