@@ -10,21 +10,28 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Expands stream, stored as a file of its own, to length bytes, and checks
-// that nothing past length was written.
-Bytes Expand(const Bytes& stream, uint32_t length)
+// Expands the stream that file holds to length bytes, and checks that
+// nothing past length was written.
+Bytes ExpandFrom(InputFile& file, uint32_t length)
 {
     constexpr uint8_t guard = 0xCC;
-    test::TempDir dir;
-    const std::string path = dir.File("stream.lz");
-    test::WriteFileBytes(path, stream);
-    InputFile file(path);
+    file.Seek(0);
     Bytes buffer(length + 32, guard);
     ExpandWarEntry(file, buffer.data(), length);
     for (std::size_t k = length; k < buffer.size(); ++k)
         EXPECT_EQ(buffer[k], guard) << "byte " << k << " lies past the length";
     buffer.resize(length);
     return buffer;
+}
+
+// The same with stream stored as a file of its own.
+Bytes Expand(const Bytes& stream, uint32_t length)
+{
+    test::TempDir dir;
+    const std::string path = dir.File("stream.lz");
+    test::WriteFileBytes(path, stream);
+    InputFile file(path);
+    return ExpandFrom(file, length);
 }
 
 // Bytes that differ from their neighbours and from zero.
@@ -86,6 +93,40 @@ Bytes ExpandByWindowModel(const Bytes& stream, uint32_t length)
             produce(window[(position + k) % 4096]);
     }
     return out;
+}
+
+struct ReferenceItem {
+    std::size_t Position;  // 0 .. 4095
+    int Count;             // 3 .. 18
+};
+
+// Groups of a flag byte and up to eight items: the literals, then the
+// references.
+Bytes StreamOf(const Bytes& literals, const std::vector<ReferenceItem>& references)
+{
+    Bytes stream;
+    std::size_t flagAt = 0;
+    int items = 8;
+    auto startItem = [&](bool literal) {
+        if (items == 8) {
+            flagAt = stream.size();
+            stream.push_back(0);
+            items = 0;
+        }
+        if (literal)
+            stream[flagAt] = static_cast<uint8_t>(stream[flagAt] | (1u << items));
+        ++items;
+    };
+    for (uint8_t byte : literals) {
+        startItem(true);
+        stream.push_back(byte);
+    }
+    for (const ReferenceItem& reference : references) {
+        startItem(false);
+        stream.push_back(static_cast<uint8_t>(reference.Position & 0xFF));
+        stream.push_back(static_cast<uint8_t>(((reference.Count - 3) << 4) | (reference.Position >> 8)));
+    }
+    return stream;
 }
 
 Bytes RoundTrip(const Bytes& data) { return Expand(CompressWarData(data), static_cast<uint32_t>(data.size())); }
@@ -162,6 +203,40 @@ TEST(LzExpansion, AgreesWithAWindowByWindowModelOnRandomStreams)
         const Bytes stream = RandomBytes(random() % 12000, seed);
         const auto length = static_cast<uint32_t>(1 + random() % 40000);
         EXPECT_EQ(Expand(stream, length), ExpandByWindowModel(stream, length)) << "seed " << seed;
+    }
+}
+
+// References copy whole from well behind the write position, byte by byte
+// from close behind it or from the window's initial zeros, and are cut by
+// the length: swept here over the output so far, the distance back and
+// every length that ends inside two back-to-back references.
+TEST(LzExpansion, ReferencesOfEveryNearDistanceCutAtEveryLengthAgreeWithTheWindowModel)
+{
+    std::vector<std::size_t> producedBefore, distances;
+    for (std::size_t n = 0; n <= 20; ++n)
+        producedBefore.push_back(n);
+    for (std::size_t n = 4095; n <= 4097; ++n)
+        producedBefore.push_back(n);
+    for (std::size_t d = 1; d <= 20; ++d)
+        distances.push_back(d);
+    for (std::size_t d : {4095, 4096})
+        distances.push_back(d);
+
+    test::TempDir dir;
+    const std::string path = dir.File("stream.lz");
+    for (std::size_t produced : producedBefore) {
+        for (std::size_t distance : distances) {
+            const std::size_t position = (produced + WarWindowSize - distance) % WarWindowSize;
+            const Bytes stream = StreamOf(Pattern(produced), {{position, 18}, {(position + 18) % WarWindowSize, 18}});
+            test::WriteFileBytes(path, stream);
+            InputFile file(path);
+            const auto longest = static_cast<uint32_t>(produced + 36);
+            const Bytes model = ExpandByWindowModel(stream, longest);
+            for (uint32_t length = static_cast<uint32_t>(produced) + 1; length <= longest; ++length) {
+                ASSERT_EQ(ExpandFrom(file, length), Bytes(model.begin(), model.begin() + length))
+                    << produced << " bytes before, distance " << distance << ", length " << length;
+            }
+        }
     }
 }
 
