@@ -95,40 +95,6 @@ Bytes ExpandByWindowModel(const Bytes& stream, uint32_t length)
     return out;
 }
 
-struct ReferenceItem {
-    std::size_t Position;  // 0 .. 4095
-    int Count;             // 3 .. 18
-};
-
-// Groups of a flag byte and up to eight items: the literals, then the
-// references.
-Bytes StreamOf(const Bytes& literals, const std::vector<ReferenceItem>& references)
-{
-    Bytes stream;
-    std::size_t flagAt = 0;
-    int items = 8;
-    auto startItem = [&](bool literal) {
-        if (items == 8) {
-            flagAt = stream.size();
-            stream.push_back(0);
-            items = 0;
-        }
-        if (literal)
-            stream[flagAt] = static_cast<uint8_t>(stream[flagAt] | (1u << items));
-        ++items;
-    };
-    for (uint8_t byte : literals) {
-        startItem(true);
-        stream.push_back(byte);
-    }
-    for (const ReferenceItem& reference : references) {
-        startItem(false);
-        stream.push_back(static_cast<uint8_t>(reference.Position & 0xFF));
-        stream.push_back(static_cast<uint8_t>(((reference.Count - 3) << 4) | (reference.Position >> 8)));
-    }
-    return stream;
-}
-
 Bytes RoundTrip(const Bytes& data) { return Expand(CompressWarData(data), static_cast<uint32_t>(data.size())); }
 
 // References are 12-bit absolute window positions P and counts K + 3.
@@ -227,7 +193,12 @@ TEST(LzExpansion, ReferencesOfEveryNearDistanceCutAtEveryLengthAgreeWithTheWindo
     for (std::size_t produced : producedBefore) {
         for (std::size_t distance : distances) {
             const std::size_t position = (produced + WarWindowSize - distance) % WarWindowSize;
-            const Bytes stream = StreamOf(Pattern(produced), {{position, 18}, {(position + 18) % WarWindowSize, 18}});
+            Bytes stream;
+            LzStreamWriter items(stream);
+            for (uint8_t byte : Pattern(produced))
+                items.Literal(byte);
+            items.Reference(position, 18);
+            items.Reference((position + 18) % WarWindowSize, 18);
             test::WriteFileBytes(path, stream);
             InputFile file(path);
             const auto longest = static_cast<uint32_t>(produced + 36);
