@@ -6,7 +6,7 @@ namespace tessel {
 
 std::string BatchOutputPath(const std::string& directory, const std::string& scenarioPath)
 {
-    return JoinPath(directory, ChangeFileExt(FileNamePart(scenarioPath), ".bmp"));
+    return OutputPathIn(directory, scenarioPath, ".bmp");
 }
 
 std::string BatchFailureQuestion(const std::string& scenarioPath)

@@ -2,7 +2,7 @@
 // block table (MMT), with the kind of content such a table holds.
 #include "ArchiveWriter.h"
 #include "FileLayer.h"
-#include "WarArchive.h"
+#include "LzExpander.h"
 
 #include <benchmark/benchmark.h>
 

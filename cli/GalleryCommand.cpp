@@ -6,6 +6,7 @@
 #include "GalleryPage.h"
 #include "JobsInOrder.h"
 #include "MakeMinimap.h"
+#include "OutputPaths.h"
 #include "PathPieces.h"
 #include "Progress.h"
 #include "RenderCommand.h"
@@ -125,7 +126,7 @@ int RunGallery(const GalleryOptions& options, Console& console)
     std::size_t shown = 0;
     std::size_t failed = problems.size();
     JobsInOrder<GalleryOutcome> run(jobs.size(), WorkerCount(render.Jobs, jobs.size()), [&](std::size_t index) {
-        const std::string image = OutputPathFor(jobs[index].Input, MinimapFolder, ".png");
+        const std::string image = OutputPathKeepingSubFolder(jobs[index].Input, MinimapFolder, ".png");
         return RunGalleryJob(jobs[index], image, settings, backend);
     });
     const int signal = run.ReportInOrder(

@@ -3,6 +3,7 @@
 #include "BuiltinTileset.h"
 #include "ErrorBox.h"
 #include "JobsInOrder.h"
+#include "OutputPaths.h"
 #include "PngWriter.h"
 #include "Progress.h"
 #include "Settings.h"
@@ -61,7 +62,7 @@ std::vector<RenderJob> PlanRenderJobs(const std::vector<ScenarioInput>& inputs, 
     std::vector<RenderJob> jobs;
     std::map<std::string, std::string> claimed;  // output path -> scenario that writes it
     for (const ScenarioInput& input : inputs) {
-        RenderJob job{input, OutputPathFor(input, outputDirectory, extension), {}};
+        RenderJob job{input, OutputPathKeepingSubFolder(input, outputDirectory, extension), {}};
         const std::string key = fs::path(job.Output).lexically_normal().string();
         auto [it, isNew] = claimed.emplace(key, input.Path);
         if (!isNew)

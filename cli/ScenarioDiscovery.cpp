@@ -1,7 +1,6 @@
 #include "ScenarioDiscovery.h"
 
 #include "FileLayer.h"
-#include "PathPieces.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -67,15 +66,6 @@ std::vector<ScenarioInput> DiscoverScenarios(const std::vector<std::string>& pat
         found.insert(found.end(), inFolder.begin(), inFolder.end());
     }
     return found;
-}
-
-std::string OutputPathFor(const ScenarioInput& input, const std::string& outputDirectory,
-                          std::string_view extension)
-{
-    std::string folder = outputDirectory;
-    if (!input.SubFolder.empty())
-        folder = JoinPath(folder, fs::path(input.SubFolder).make_preferred().string());
-    return JoinPath(folder, ChangeFileExt(FileNamePart(input.Path), extension));
 }
 
 }  // namespace tessel::cli

@@ -32,9 +32,4 @@ bool HasScenarioExtension(std::string_view name);
 std::vector<ScenarioInput> DiscoverScenarios(const std::vector<std::string>& paths,
                                              std::vector<FolderProblem>& problems);
 
-// Where a scenario's image goes: outputDirectory / SubFolder / the file name
-// with its extension replaced by extension (".bmp" or ".png").
-std::string OutputPathFor(const ScenarioInput& input, const std::string& outputDirectory,
-                          std::string_view extension);
-
 }  // namespace tessel::cli

@@ -51,4 +51,9 @@ std::string JoinPath(std::string_view directory, std::string_view name)
     return result;
 }
 
+std::string OutputPathIn(std::string_view directory, std::string_view sourcePath, std::string_view extension)
+{
+    return JoinPath(directory, ChangeFileExt(FileNamePart(sourcePath), extension));
+}
+
 }  // namespace tessel

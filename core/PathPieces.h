@@ -29,4 +29,9 @@ std::string ChangeFileExt(std::string_view path, std::string_view extension);
 // directory, one separator unless it already ends in one, then name.
 std::string JoinPath(std::string_view directory, std::string_view name);
 
+// Where a file made from sourcePath goes in directory: the file name part of
+// sourcePath with its extension replaced, joined to directory ("/out",
+// "/maps/a.pud", ".bmp" gives "/out/a.bmp").
+std::string OutputPathIn(std::string_view directory, std::string_view sourcePath, std::string_view extension);
+
 }  // namespace tessel

@@ -1,5 +1,5 @@
-// The game archive ("MAINDAT.WAR"): its header, entry table and entries, with
-// the archive's own LZ compression.
+// The game archive ("MAINDAT.WAR"): its header, entry table and entries;
+// compressed entries are expanded by LzExpander.
 #pragma once
 
 #include "FileLayer.h"
@@ -16,7 +16,6 @@ inline constexpr int32_t WarAbsentEntry = -1;
 // Bits of the 4-byte entry header.
 inline constexpr uint32_t WarLengthMask = 0x00FFFFFF;
 inline constexpr uint32_t WarCompressedFlag = 0x20000000;
-inline constexpr std::size_t WarWindowSize = 4096;
 
 // Reads one entry of an open archive whose header was already tested.
 // Returns the entry expanded to its length L, or an empty vector ("none"):
@@ -24,10 +23,5 @@ inline constexpr std::size_t WarWindowSize = 4096;
 // ErrorBox "Error extracting entry #n: ..." for any other failure. size is
 // 0 until the read succeeds, then L. Raises nothing.
 std::vector<uint8_t> ReadWarEntry(InputFile& archive, int32_t entry, uint32_t& size);
-
-// Expands the compressed stream at the archive's position into exactly
-// length bytes of buffer. Input cut short by the end of the file reads as
-// zero bytes. Input/output failures raise EInOutError.
-void ExpandWarEntry(InputFile& archive, uint8_t* buffer, uint32_t length);
 
 }  // namespace tessel

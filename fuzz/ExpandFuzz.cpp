@@ -11,7 +11,7 @@
 #include "ByteOrder.h"
 #include "Exceptions.h"
 #include "FileLayer.h"
-#include "WarArchive.h"
+#include "LzExpander.h"
 
 #include <algorithm>
 #include <array>

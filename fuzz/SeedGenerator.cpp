@@ -1,5 +1,5 @@
-// Writes the seed inputs of the fuzz targets, made by the project's own
-// writers: tessel_fuzz_seeds FOLDER creates FOLDER/<target>/<name> files.
+// Writes the seed inputs of the fuzz targets, made with the project's own
+// fixtures: tessel_fuzz_seeds FOLDER creates FOLDER/<target>/<name> files.
 #include "ArchiveWriter.h"
 #include "ByteOrder.h"
 #include "DemoData.h"

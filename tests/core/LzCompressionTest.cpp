@@ -1,7 +1,7 @@
 #include "ArchiveWriter.h"
 #include "FileLayer.h"
+#include "LzExpander.h"
 #include "TestSupport.h"
-#include "WarArchive.h"
 
 #include <random>
 
@@ -10,21 +10,28 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Expands stream, stored as a file of its own, to length bytes, and checks
-// that nothing past length was written.
-Bytes Expand(const Bytes& stream, uint32_t length)
+// Expands the stream that file holds to length bytes, and checks that
+// nothing past length was written.
+Bytes ExpandFrom(InputFile& file, uint32_t length)
 {
     constexpr uint8_t guard = 0xCC;
-    test::TempDir dir;
-    const std::string path = dir.File("stream.lz");
-    test::WriteFileBytes(path, stream);
-    InputFile file(path);
+    file.Seek(0);
     Bytes buffer(length + 32, guard);
     ExpandWarEntry(file, buffer.data(), length);
     for (std::size_t k = length; k < buffer.size(); ++k)
         EXPECT_EQ(buffer[k], guard) << "byte " << k << " lies past the length";
     buffer.resize(length);
     return buffer;
+}
+
+// The same with stream stored as a file of its own.
+Bytes Expand(const Bytes& stream, uint32_t length)
+{
+    test::TempDir dir;
+    const std::string path = dir.File("stream.lz");
+    test::WriteFileBytes(path, stream);
+    InputFile file(path);
+    return ExpandFrom(file, length);
 }
 
 // Bytes that differ from their neighbours and from zero.
@@ -162,6 +169,45 @@ TEST(LzExpansion, AgreesWithAWindowByWindowModelOnRandomStreams)
         const Bytes stream = RandomBytes(random() % 12000, seed);
         const auto length = static_cast<uint32_t>(1 + random() % 40000);
         EXPECT_EQ(Expand(stream, length), ExpandByWindowModel(stream, length)) << "seed " << seed;
+    }
+}
+
+// References copy whole from well behind the write position, byte by byte
+// from close behind it or from the window's initial zeros, and are cut by
+// the length: swept here over the output so far, the distance back and
+// every length that ends inside two back-to-back references.
+TEST(LzExpansion, ReferencesOfEveryNearDistanceCutAtEveryLengthAgreeWithTheWindowModel)
+{
+    std::vector<std::size_t> producedBefore, distances;
+    for (std::size_t n = 0; n <= 20; ++n)
+        producedBefore.push_back(n);
+    for (std::size_t n = 4095; n <= 4097; ++n)
+        producedBefore.push_back(n);
+    for (std::size_t d = 1; d <= 20; ++d)
+        distances.push_back(d);
+    for (std::size_t d : {4095, 4096})
+        distances.push_back(d);
+
+    test::TempDir dir;
+    const std::string path = dir.File("stream.lz");
+    for (std::size_t produced : producedBefore) {
+        for (std::size_t distance : distances) {
+            const std::size_t position = (produced + WarWindowSize - distance) % WarWindowSize;
+            Bytes stream;
+            LzStreamWriter items(stream);
+            for (uint8_t byte : Pattern(produced))
+                items.Literal(byte);
+            items.Reference(position, 18);
+            items.Reference((position + 18) % WarWindowSize, 18);
+            test::WriteFileBytes(path, stream);
+            InputFile file(path);
+            const auto longest = static_cast<uint32_t>(produced + 36);
+            const Bytes model = ExpandByWindowModel(stream, longest);
+            for (uint32_t length = static_cast<uint32_t>(produced) + 1; length <= longest; ++length) {
+                ASSERT_EQ(ExpandFrom(file, length), Bytes(model.begin(), model.begin() + length))
+                    << produced << " bytes before, distance " << distance << ", length " << length;
+            }
+        }
     }
 }
 

@@ -33,6 +33,14 @@ TEST(PathPieces, JoinsWithExactlyOneSeparator)
     EXPECT_EQ(JoinPath("", "Minimaps.ini"), "Minimaps.ini");
 }
 
+TEST(PathPieces, PutsASourceFileNameWithAnotherExtensionIntoAFolder)
+{
+    EXPECT_EQ(OutputPathIn("/out", "/maps.old/v1.2.MAP01.PUD", ".bmp"), "/out/v1.2.MAP01.bmp");
+    EXPECT_EQ(OutputPathIn("/out/", "maps/a", ".png"), "/out/a.png");
+    EXPECT_EQ(OutputPathIn("/", "/maps/a.pud", ".bmp"), "/a.bmp");
+    EXPECT_EQ(OutputPathIn("", "/maps/a.pud", ".bmp"), "a.bmp");
+}
+
 #ifdef _WIN32
 TEST(PathPieces, SplitsWindowsPathsAtBackslashesAndColons)
 {
