@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -154,6 +155,9 @@ TEST_F(ThumbnailerTest, AFailureIsOneLineWithStatusOneAndLeavesNoOutput)
     ScenarioContent unknownEra = MapWithUnits();
     unknownEra.Era = 7;
     WriteScenario(unknownEra).WriteTo(dir.File("maps/era7.pud"));
+    fs::create_directory(dir.File("maps/folder.pud"));
+    // Opened for reading, a pipe waits for a writer that never comes.
+    ASSERT_EQ(::mkfifo(dir.File("maps/pipe.pud").c_str(), 0600), 0);
     const std::vector<uint8_t> scenarioBytes = ReadFileBytes(Scenario());
 
     const struct {
@@ -163,6 +167,8 @@ TEST_F(ThumbnailerTest, AFailureIsOneLineWithStatusOneAndLeavesNoOutput)
     } cases[] = {
         {"missing input", {"-s", "64", dir.File("maps/none.pud"), Output()}, "none.pud: Error: File not found"},
         {"not a scenario", {"-s", "64", dir.File("maps/garbage.pud"), Output()}, "garbage.pud: Error: "},
+        {"a folder", {"-s", "64", dir.File("maps/folder.pud"), Output()}, "folder.pud: Error: File access denied"},
+        {"a pipe", {"-s", "64", dir.File("maps/pipe.pud"), Output()}, "pipe.pud: Error: File access denied"},
         {"an era no tileset has", {"-s", "64", dir.File("maps/era7.pud"), Output()}, "Error: Invalid era (7)."},
         {"output folder missing", {"-s", "64", Scenario(), dir.File("out/none/t.png")}, "Error opening output file"},
         {"output is the scenario", {"-s", "64", Scenario(), dir.File("maps/../maps/map.pud")},
@@ -185,7 +191,7 @@ TEST_F(ThumbnailerTest, AFailureIsOneLineWithStatusOneAndLeavesNoOutput)
         EXPECT_EQ(run.Err.back(), '\n');
         EXPECT_NE(run.Err.find(c.Says), std::string::npos) << run.Err;
         EXPECT_TRUE(FolderEntries(dir.File("out")).empty());
-        EXPECT_EQ(FolderEntries(dir.File("maps")), (std::vector<std::string>{"era7.pud", "garbage.pud", "map.pud"}));
+        EXPECT_EQ(FolderEntries(dir.File("maps")), (std::vector<std::string>{"era7.pud", "folder.pud", "garbage.pud", "map.pud", "pipe.pud"}));
         EXPECT_EQ(ReadFileBytes(Scenario()), scenarioBytes);
     }
 }

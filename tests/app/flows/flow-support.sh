@@ -76,13 +76,14 @@ start_screen() {
   pids=($! "${pids[@]}")
   wait_until 30 "Xvfb did not start" test -s "$number_file"
   export DISPLAY=:$(cat "$number_file")
-  openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
+  # openbox claims the screen (_NET_SUPPORTING_WM_CHECK) well before it
+  # handles events: a window mapped in between is never shown. It runs the
+  # startup command once it is ready.
+  openbox --sm-disable --startup "touch '$scratch/openbox-ready'" >"$scratch/openbox.log" 2>&1 &
   window_manager_pid=$!
   pids=($! "${pids[@]}")
-  wait_until 30 "openbox did not start" window_manager_running
+  wait_until 30 "openbox did not start" test -e "$scratch/openbox-ready"
 }
-
-window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 # The settings file: image side for every map size, the archive, and the
 # folder the scenario dialog opens in, written without its final separator;
