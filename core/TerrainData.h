@@ -18,6 +18,15 @@ inline constexpr std::array<int32_t, 4> EraFirstEntries{2, 18, 10, 438};
 inline constexpr TileCode HighestTileCode = 2527;
 inline constexpr int32_t TileSide = 32;
 
+// Layout of the tables. A TMI group holds the picture numbers of 16 tiles
+// in 21 words; an MMI record holds a picture's 4 x 4 block words; an MMT
+// block is 8 x 8 palette indices.
+inline constexpr std::size_t TmiGroupBytes = 42;
+inline constexpr std::size_t TmiGroups = (HighestTileCode + 1) / 16;
+inline constexpr std::size_t MmiRecordBytes = 32;
+inline constexpr std::size_t BlocksPerPicture = 16;
+inline constexpr std::size_t MmtBlockBytes = 64;
+
 // Raises Exception "Invalid era (%d)." unless era is 0 to 3.
 void CheckEra(int32_t era);
 
@@ -42,7 +51,7 @@ public:
     {
         if (tile > HighestTileCode)
             return 0;
-        const std::size_t tmiByte = 2 * (21 * static_cast<std::size_t>(tile >> 4) + (tile & 15));
+        const std::size_t tmiByte = TmiGroupBytes * static_cast<std::size_t>(tile >> 4) + 2 * (tile & 15);
         return tmiByte + 2 > TMI.size() ? 0 : ReadU16LE(TMI.data() + tmiByte);
     }
 
@@ -53,7 +62,7 @@ public:
         const std::size_t picture = PictureOfTile(tile);
         if (picture == 0)
             return 0;
-        const std::size_t mmiByte = 2 * (16 * picture + 4 * (y >> 3) + (x >> 3));
+        const std::size_t mmiByte = MmiRecordBytes * picture + 2 * (4 * (y >> 3) + (x >> 3));
         if (mmiByte + 2 > MMI.size())
             return 0;
         const uint32_t blockWord = ReadU16LE(MMI.data() + mmiByte);
@@ -63,7 +72,7 @@ public:
             row = 7 - row;
         if (blockWord & 2)
             column = 7 - column;
-        const std::size_t mmtByte = 64 * static_cast<std::size_t>(blockWord >> 2) + 8 * row + column;
+        const std::size_t mmtByte = MmtBlockBytes * static_cast<std::size_t>(blockWord >> 2) + 8 * row + column;
         return mmtByte < MMT.size() ? MMT[mmtByte] : 0;
     }
 

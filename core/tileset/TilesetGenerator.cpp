@@ -12,10 +12,6 @@ namespace tessel {
 namespace {
 
 constexpr std::size_t PaletteColors = 256;
-constexpr std::size_t TmiRecordBytes = 42;
-constexpr std::size_t TmiGroups = (HighestTileCode + 1) / 16;
-constexpr std::size_t MmiRecordBytes = 32;
-constexpr std::size_t BlockBytes = 64;
 
 // Each class has eight shades, darkest first; shade 4 is its base colour.
 constexpr int ShadesPerClass = 8;
@@ -175,13 +171,13 @@ int TextureShade(Texture texture, uint32_t seed, int x, int y)
 
 std::vector<uint8_t> MakeBlocks(int era)
 {
-    std::vector<uint8_t> blocks(static_cast<std::size_t>(TerrainClassCount * BlocksPerClass) * BlockBytes);
+    std::vector<uint8_t> blocks(static_cast<std::size_t>(TerrainClassCount * BlocksPerClass) * MmtBlockBytes);
     for (int c = 0; c < TerrainClassCount; ++c) {
         const auto terrain = static_cast<TerrainClass>(c);
         for (int b = 0; b < BlocksPerClass; ++b) {
             const uint32_t seed =
                 MixHash(static_cast<uint32_t>(era), static_cast<uint32_t>(c), static_cast<uint32_t>(b));
-            uint8_t* block = blocks.data() + static_cast<std::size_t>(c * BlocksPerClass + b) * BlockBytes;
+            uint8_t* block = blocks.data() + static_cast<std::size_t>(c * BlocksPerClass + b) * MmtBlockBytes;
             for (int y = 0; y < 8; ++y) {
                 for (int x = 0; x < 8; ++x)
                     block[8 * y + x] = ClassIndex(terrain, TextureShade(TextureOf(terrain), seed, x, y));
@@ -238,7 +234,7 @@ TTerrainData GenerateBuiltinEra(int32_t era)
     // Picture 0 is "no picture"; the others are numbered as codes first need them.
     std::map<PictureKey, uint16_t> pictures;
     std::vector<PictureKey> keys;
-    tables.TMI.assign(TmiGroups * TmiRecordBytes, 0);
+    tables.TMI.assign(TmiGroups * TmiGroupBytes, 0);
     for (std::size_t tile = 0; tile <= HighestTileCode; ++tile) {
         const auto code = static_cast<TileCode>(tile);
         const std::optional<TileQuarters> quarters = QuartersOfTile(code);
@@ -249,7 +245,7 @@ TTerrainData GenerateBuiltinEra(int32_t era)
         auto [it, added] = pictures.try_emplace(key, static_cast<uint16_t>(keys.size() + 1));
         if (added)
             keys.push_back(key);
-        WriteU16LE(tables.TMI.data() + (tile / 16) * TmiRecordBytes + 2 * (tile % 16), it->second);
+        WriteU16LE(tables.TMI.data() + (tile / 16) * TmiGroupBytes + 2 * (tile % 16), it->second);
     }
 
     tables.MMI.assign((keys.size() + 1) * MmiRecordBytes, 0);
