@@ -345,8 +345,8 @@ void ReplacingOutputFile::Commit()
         // Keeping the owner takes privileges, keeping the group membership
         // of it; where neither is allowed, the file is the writer's, as a
         // new one would be.
-        if (::fchown(fd_, kept_->Owner, kept_->Group) != 0 &&
-            ::fchown(fd_, static_cast<uid_t>(-1), kept_->Group) != 0) {
+        if (::fchown(fd_, kept_->Owner, kept_->Group) != 0) {
+            [[maybe_unused]] const int groupOnly = ::fchown(fd_, static_cast<uid_t>(-1), kept_->Group);
         }
     }
     if (durable_ && ::fsync(fd_) != 0) {
