@@ -131,7 +131,7 @@ int RunGallery(const GalleryOptions& options, Console& console)
     });
     const int signal = run.ReportInOrder(
         [&](std::size_t index, GalleryOutcome& outcome) {
-            outcome.Messages.empty() ? ++shown : ++failed;
+            outcome.Written ? ++shown : ++failed;
             if (!outcome.Messages.empty()) {
                 progress.Clear();
                 for (const std::string& message : outcome.Messages)
