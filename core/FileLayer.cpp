@@ -197,7 +197,7 @@ std::size_t InputFile::ReadUpTo(void* buffer, std::size_t count)
             break;
         }
         if (!readAhead_)
-            readAhead_ = std::make_unique<unsigned char[]>(ReadAheadSize);
+            readAhead_ = std::make_unique_for_overwrite<unsigned char[]>(ReadAheadSize);  // filled by the read below
         readAheadLength_ = 0;  // forget the old block before a read that may fail
         readAheadStart_ = position_;
         readAheadLength_ = ReadFromSystem(readAhead_.get(), ReadAheadSize, position_);
@@ -301,10 +301,15 @@ void ReplacingOutputFile::Write(const void* buffer, std::size_t count)
     const auto* in = static_cast<const unsigned char*>(buffer);
     if (buffer_.size() + allowed > BufferSize)
         Flush();
-    if (allowed >= BufferSize)
+    if (allowed >= BufferSize) {
         WriteToSystem(in, allowed);
-    else
+    } else {
+        // The whole buffer at once: growing it step by step would copy the
+        // bytes already taken again at every step.
+        if (buffer_.capacity() < BufferSize)
+            buffer_.reserve(BufferSize);
         buffer_.insert(buffer_.end(), in, in + allowed);
+    }
     position_ += static_cast<int64_t>(allowed);
     if (allowed != count)
         throw EInOutError(io_error::DiskFull);
