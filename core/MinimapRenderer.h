@@ -7,6 +7,7 @@
 #include "PudData.h"
 #include "RectanglePainter.h"
 #include "TerrainData.h"
+#include "TilePictures.h"
 
 #include <cstdint>
 #include <vector>
@@ -29,6 +30,10 @@ int32_t ImageSideForMap(const TMinimapSettings& settings, uint16_t mapSide);
 // Samples the terrain (the pixel at each image pixel's top-left corner in map
 // coordinates) and, when settings.DspUnits is set, paints every unit over it.
 MinimapRaster RenderMinimap(const TPUDData& scenario, const TTerrainData& terrain, const TMinimapSettings& settings);
+
+// The same from the era's pictures decoded beforehand, for callers that
+// render many maps of one era; the result is byte for byte the same.
+MinimapRaster RenderMinimap(const TPUDData& scenario, const TilePictures& pictures, const TMinimapSettings& settings);
 
 // The rectangles that the scenario's units cover in an image of the given
 // side, in unit order, cut to the image; units wholly outside it are left out.
