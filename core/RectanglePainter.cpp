@@ -1,6 +1,9 @@
 // Guarantee: the raster ends as painting the rectangles one after another
-// would leave it, each of its pixels written at most once, in time that
-// grows with rectangles x side and never with rectangles x area.
+// would leave it, in time that grows with rectangles x side plus the
+// raster's area and never with rectangles x area: rectangles that together
+// cover no more pixels than the raster holds are painted one after another;
+// more are painted row by row, from the topmost rectangle down, each pixel
+// written at most once.
 #include "RectanglePainter.h"
 
 #include "Buffer.h"
@@ -73,6 +76,28 @@ private:
     std::vector<uint32_t> painted_;
 };
 
+// Whether the rectangles together cover at most limit pixels, overlaps
+// counted as often as they are painted.
+bool CoverAtMost(const std::vector<PaintedRectangle>& rectangles, uint64_t limit)
+{
+    uint64_t covered = 0;
+    for (const PaintedRectangle& rectangle : rectangles) {
+        covered += uint64_t{rectangle.Right - rectangle.Left + 1u} * (rectangle.Bottom - rectangle.Top + 1u);
+        if (covered > limit)
+            return false;
+    }
+    return true;
+}
+
+void PaintOneAfterAnother(const std::vector<PaintedRectangle>& rectangles, uint8_t* raster, uint32_t side)
+{
+    for (const PaintedRectangle& rectangle : rectangles)
+        for (uint32_t row = rectangle.Top; row <= rectangle.Bottom; ++row) {
+            uint8_t* line = raster + std::size_t{row} * side;
+            std::fill(line + rectangle.Left, line + rectangle.Right + 1, rectangle.Color);
+        }
+}
+
 }  // namespace
 
 void PaintRectangles(const std::vector<PaintedRectangle>& rectangles, uint8_t* raster, int32_t side)
@@ -80,6 +105,12 @@ void PaintRectangles(const std::vector<PaintedRectangle>& rectangles, uint8_t* r
     if (rectangles.empty() || side <= 0)
         return;
     const auto rows = static_cast<uint32_t>(side);
+    // A few small units, as most maps have: painting them is cheaper than
+    // working out which of them shows.
+    if (CoverAtMost(rectangles, uint64_t{rows} * rows)) {
+        PaintOneAfterAnother(rectangles, raster, rows);
+        return;
+    }
 
     // Rectangle numbers by top row, those of one row in painting order.
     std::vector<uint32_t> byTop = AllocateBuffer<uint32_t>(rectangles.size());

@@ -1,7 +1,9 @@
 // Paints filled rectangles into a square raster, a later rectangle over an
 // earlier one, with the result of painting them one after another but in
-// time that grows with rectangles x side, never with rectangles x area: row
-// by row, from the topmost rectangle down, skipping pixels already painted.
+// time that grows with rectangles x side plus the raster's area, never with
+// rectangles x area: a few small rectangles one after another, many large
+// ones row by row, from the topmost rectangle down, skipping pixels already
+// painted.
 #pragma once
 
 #include <cstdint>

@@ -88,6 +88,28 @@ TEST(RectanglePainter, GivesWhatPaintingOneAfterAnotherGivesForEveryCount)
     }
 }
 
+// Rectangles covering as many pixels as the raster holds are painted one
+// after another; one pixel more, and they are painted row by row. Both
+// ways give the same, overlaps included.
+TEST(RectanglePainter, CoveringTheRasterOnceOrOnePixelMoreGivesWhatPaintingOneAfterAnotherGives)
+{
+    constexpr int side = 20;
+    std::vector<PaintedRectangle> rectangles;
+    for (int k = 0; k < 4; ++k) {
+        const auto corner = static_cast<uint16_t>(3 * k);
+        rectangles.push_back({corner, corner, static_cast<uint16_t>(corner + 9), static_cast<uint16_t>(corner + 9),
+                              static_cast<uint8_t>(10 + k)});
+    }
+    for (const bool onePixelMore : {false, true}) {
+        SCOPED_TRACE(onePixelMore ? "401 pixels" : "400 pixels");
+        if (onePixelMore)
+            rectangles.push_back({0, 19, 0, 19, 30});
+        std::vector<uint8_t> raster(side * side, 1);
+        PaintRectangles(rectangles, raster.data(), side);
+        EXPECT_EQ(raster, PaintedOneByOne(rectangles, side));
+    }
+}
+
 TEST(RectanglePainter, LeavesUncoveredPixelsAndAnEmptyListAlone)
 {
     std::vector<uint8_t> raster(16, 9);
