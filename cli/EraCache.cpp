@@ -7,16 +7,18 @@
 
 namespace tessel::cli {
 
+EraCache::Entry& EraCache::EntryFor(const std::string& archivePath, int32_t era)
+{
+    std::lock_guard lock(entriesMutex_);
+    auto& slot = entries_[{archivePath, era}];
+    if (!slot)
+        slot = std::make_unique<Entry>();
+    return *slot;
+}
+
 std::shared_ptr<const TTerrainData> EraCache::Get(const std::string& archivePath, int32_t era)
 {
-    Entry* entry;
-    {
-        std::lock_guard lock(entriesMutex_);
-        auto& slot = entries_[{archivePath, era}];
-        if (!slot)
-            slot = std::make_unique<Entry>();
-        entry = slot.get();
-    }
+    Entry* entry = &EntryFor(archivePath, era);
 
     std::shared_ptr<const TTerrainData> terrain;
     std::vector<std::string> boxes;
@@ -45,6 +47,15 @@ std::shared_ptr<const TTerrainData> EraCache::Get(const std::string& archivePath
     if (!terrain)
         throw Exception(failure);
     return terrain;
+}
+
+std::shared_ptr<const TilePictures> EraCache::GetPictures(const std::string& archivePath, int32_t era)
+{
+    Entry& entry = EntryFor(archivePath, era);
+    std::lock_guard lock(entry.Loading);
+    if (!entry.Pictures && entry.Terrain)
+        entry.Pictures = std::make_shared<const TilePictures>(*entry.Terrain);
+    return entry.Pictures;
 }
 
 }  // namespace tessel::cli

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "TerrainData.h"
+#include "TilePictures.h"
 
 #include <map>
 #include <memory>
@@ -18,15 +19,21 @@ class EraCache {
 public:
     // The era loaded from archivePath; raises what TTerrainData raised.
     std::shared_ptr<const TTerrainData> Get(const std::string& archivePath, int32_t era);
+    // The pictures of an era that Get loaded, decoded at the first request;
+    // none for an era that did not load. Raises EOutOfMemory.
+    std::shared_ptr<const TilePictures> GetPictures(const std::string& archivePath, int32_t era);
 
 private:
     struct Entry {
         std::mutex Loading;
         bool Done = false;
         std::shared_ptr<const TTerrainData> Terrain;
+        std::shared_ptr<const TilePictures> Pictures;
         std::vector<std::string> Boxes;
         std::string Failure;
     };
+
+    Entry& EntryFor(const std::string& archivePath, int32_t era);
 
     std::mutex entriesMutex_;
     std::map<std::pair<std::string, int32_t>, std::unique_ptr<Entry>> entries_;

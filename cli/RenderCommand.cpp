@@ -49,8 +49,12 @@ bool UsesBuiltinTileset(const RenderOptions& options, const TMinimapSettings& se
 MinimapBackend RenderBackend(const RenderOptions& options, bool builtinTileset, EraCache& cache)
 {
     MinimapBackend backend = builtinTileset ? BuiltinTilesetBackend() : DefaultMinimapBackend();
-    if (!builtinTileset && !options.NoCache)
+    if (!builtinTileset && !options.NoCache) {
         backend.LoadTerrain = [&cache](const std::string& archive, int32_t era) { return cache.Get(archive, era); };
+        backend.LoadPictures = [&cache](const std::string& archive, int32_t era) {
+            return cache.GetPictures(archive, era);
+        };
+    }
     if (options.Format == ImageFormat::Png)
         backend.WriteImage = WritePngFile;
     return backend;

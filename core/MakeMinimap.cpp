@@ -41,7 +41,10 @@ bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath,
         TPUDData scenario;
         scenario.LoadFromFile(scenarioPath);
         std::shared_ptr<const TTerrainData> terrain = backend.LoadTerrain(settings.MainDat, scenario.Era);
-        MinimapRaster raster = RenderMinimap(scenario, *terrain, settings);
+        const std::shared_ptr<const TilePictures> pictures =
+            backend.LoadPictures ? backend.LoadPictures(settings.MainDat, scenario.Era) : nullptr;
+        MinimapRaster raster =
+            pictures ? RenderMinimap(scenario, *pictures, settings) : RenderMinimap(scenario, *terrain, settings);
         const BmpPalette palette = MakeBitmapPalette(*terrain);
         const auto side = static_cast<uint16_t>(raster.Side);
         return backend.WriteImage(raster.Pixels.data(), side, side, outputPath, palette);

@@ -6,6 +6,7 @@
 #include "BmpWriter.h"
 #include "MinimapSettings.h"
 #include "TerrainData.h"
+#include "TilePictures.h"
 
 #include <functional>
 #include <memory>
@@ -18,6 +19,10 @@ namespace tessel {
 // command-line renderer shares loaded eras between calls and can write PNG.
 struct MinimapBackend {
     std::function<std::shared_ptr<const TTerrainData>(const std::string& archivePath, int32_t era)> LoadTerrain;
+    // Where a call gets the decoded pictures of the era that LoadTerrain
+    // gave, for a backend that keeps them between calls; when empty, each
+    // call decodes what it needs itself.
+    std::function<std::shared_ptr<const TilePictures>(const std::string& archivePath, int32_t era)> LoadPictures;
     std::function<bool(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
                        const BmpPalette& palette)>
         WriteImage;

@@ -2,6 +2,9 @@
 
 #include "BuiltinTilesetTables.h"
 
+#include <array>
+#include <mutex>
+
 namespace tessel {
 
 void LoadBuiltinTileset(TTerrainData& terrain, int32_t era)
@@ -19,6 +22,22 @@ void LoadBuiltinTileset(TTerrainData& terrain, int32_t era)
     terrain.TMISize = static_cast<uint32_t>(tables.TMI.size());
 }
 
+std::shared_ptr<const TilePictures> BuiltinTilesetPictures(int32_t era)
+{
+    CheckEra(era);
+    // The built-in eras never change: each is decoded once per process. A
+    // decoding that fails leaves its flag unset, to be tried again.
+    static std::array<std::once_flag, 4> decoded;
+    static std::array<std::shared_ptr<const TilePictures>, 4> pictures;
+    const auto index = static_cast<std::size_t>(era);
+    std::call_once(decoded[index], [index, era] {
+        TTerrainData terrain;
+        LoadBuiltinTileset(terrain, era);
+        pictures[index] = std::make_shared<const TilePictures>(terrain);
+    });
+    return pictures[index];
+}
+
 MinimapBackend BuiltinTilesetBackend()
 {
     MinimapBackend backend = DefaultMinimapBackend();
@@ -27,6 +46,7 @@ MinimapBackend BuiltinTilesetBackend()
         LoadBuiltinTileset(*terrain, era);
         return std::shared_ptr<const TTerrainData>(std::move(terrain));
     };
+    backend.LoadPictures = [](const std::string&, int32_t era) { return BuiltinTilesetPictures(era); };
     backend.NeedsArchive = false;
     return backend;
 }

@@ -15,6 +15,10 @@ namespace tessel {
 // terrain without buffers.
 void LoadBuiltinTileset(TTerrainData& terrain, int32_t era);
 
+// The decoded pictures of era's built-in tables, decoded once per process
+// and shared. Raises as LoadBuiltinTileset does, and EOutOfMemory.
+std::shared_ptr<const TilePictures> BuiltinTilesetPictures(int32_t era);
+
 // MakeMinimap's backend for the built-in tileset: it needs no archive (the
 // archive path is not looked at) and writes bitmaps.
 MinimapBackend BuiltinTilesetBackend();

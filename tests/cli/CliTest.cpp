@@ -4,6 +4,7 @@
 #include "ArchiveWriter.h"
 #include "ByteOrder.h"
 #include "Cli.h"
+#include "EraCache.h"
 #include "InfoCommand.h"
 #include "RenderCommand.h"
 #include "ScenarioWriter.h"
@@ -255,6 +256,26 @@ TEST_F(CliTest, TheEraCacheGivesTheSameBytesAsLoadingEveryTime)
     EXPECT_EQ(FolderEntries(dir.File("fresh")), names);
     for (const auto& name : names)
         EXPECT_EQ(ReadFileBytes(dir.File("cached/" + name)), ReadFileBytes(dir.File("fresh/" + name))) << name;
+}
+
+TEST_F(CliTest, TheEraCacheDecodesAnErasPicturesOnceAndNoneForAnEraThatFailed)
+{
+    cli::EraCache cache;
+    const std::shared_ptr<const TTerrainData> terrain = cache.Get(Archive(), 1);
+    const std::shared_ptr<const TilePictures> pictures = cache.GetPictures(Archive(), 1);
+    ASSERT_TRUE(pictures);
+    EXPECT_EQ(cache.GetPictures(Archive(), 1), pictures);
+    for (const TileCode tile : {0, 1, 17, 2527, 2528})
+        for (const uint32_t y : {0u, 13u, 31u})
+            for (uint32_t x = 0; x < TileSide; ++x)
+                ASSERT_EQ(pictures->Color(tile, x, y), terrain->ColorOfTile(tile, x, y)) << tile << " " << x << " " << y;
+
+    const std::string missing = dir.File("missing.war");
+    {
+        ErrorBoxRecorder boxes;
+        EXPECT_THROW(cache.Get(missing, 0), Exception);
+    }
+    EXPECT_EQ(cache.GetPictures(missing, 0), nullptr);
 }
 
 TEST_F(CliTest, APngHoldsTheBitmapsPaletteAndPixels)

@@ -135,6 +135,30 @@ TEST_F(MakeMinimapTest, UnitsShowAsWhenPaintedOneAfterAnotherForCountsAroundMult
     }
 }
 
+// A backend that keeps each era's decoded pictures, as the command-line
+// renderer does, writes the bitmap that a call decoding nothing ahead
+// writes: below and above the image side from which a call decodes itself.
+TEST_F(MakeMinimapTest, PicturesKeptByTheBackendGiveTheSameBitmap)
+{
+    const std::string map = WriteMap("map.pud", SmallMap(2));
+    MinimapBackend keeping = DefaultMinimapBackend();
+    std::vector<int32_t> erasAsked;
+    keeping.LoadPictures = [&](const std::string& archive, int32_t era) {
+        erasAsked.push_back(era);
+        TTerrainData terrain;
+        terrain.LoadFromMaindat(archive, era);
+        return std::make_shared<const TilePictures>(terrain);
+    };
+    for (const int32_t side : {40, 127, 128, 161}) {
+        SCOPED_TRACE(::testing::Message() << "side " << side);
+        settings.ImageSizes = {side, side, side, side};
+        ASSERT_TRUE(Make(map, dir.File("fresh.bmp")));
+        ASSERT_TRUE(MakeMinimap(map, dir.File("kept.bmp"), settings, keeping));
+        EXPECT_EQ(ReadFileBytes(dir.File("kept.bmp")), ReadFileBytes(dir.File("fresh.bmp")));
+    }
+    EXPECT_EQ(erasAsked, (std::vector<int32_t>{2, 2, 2, 2}));
+}
+
 TEST_F(MakeMinimapTest, WithoutAnArchivePathItAsksForOneAndOpensNothing)
 {
     settings.MainDat.clear();

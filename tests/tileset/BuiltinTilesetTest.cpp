@@ -75,6 +75,28 @@ TEST(BuiltinTileset, AnEraOutsideZeroToThreeRaisesAndLeavesTheTerrainEmpty)
     }
 }
 
+TEST(BuiltinTileset, EachErasPicturesAreDecodedOnceAndShowWhatItsTablesShow)
+{
+    for (int32_t era = 0; era < 4; ++era) {
+        const std::shared_ptr<const TilePictures> pictures = BuiltinTilesetPictures(era);
+        ASSERT_TRUE(pictures);
+        EXPECT_EQ(BuiltinTilesetPictures(era), pictures) << "era " << era;
+        const TTerrainData terrain = BuiltinTerrain(era);
+        for (uint32_t tile = 0; tile <= HighestTileCode + 1u; ++tile)
+            for (uint32_t y = 0; y < TileSide; ++y)
+                for (uint32_t x = 0; x < TileSide; ++x)
+                    ASSERT_EQ(pictures->Color(static_cast<TileCode>(tile), x, y),
+                              terrain.ColorOfTile(static_cast<TileCode>(tile), x, y))
+                        << "era " << era << ", tile " << tile << ", pixel (" << x << ", " << y << ")";
+    }
+    try {
+        BuiltinTilesetPictures(4);
+        ADD_FAILURE() << "era 4 decoded";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(), "Invalid era (4).");
+    }
+}
+
 TEST(BuiltinTileset, ItsBackendRendersWithoutAnArchiveWhileTheDefaultStillAsksForOne)
 {
     TempDir dir;
