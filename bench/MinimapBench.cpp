@@ -1,10 +1,12 @@
-// Speed of terrain sampling and of one whole MakeMinimap call.
+// Speed of terrain sampling, of decoding an era's pictures and of one whole
+// MakeMinimap call.
 #include "ArchiveWriter.h"
 #include "ByteOrder.h"
 #include "ErrorBox.h"
 #include "MakeMinimap.h"
 #include "MinimapRenderer.h"
 #include "ScenarioWriter.h"
+#include "TilePictures.h"
 
 #include <benchmark/benchmark.h>
 
@@ -57,16 +59,30 @@ public:
     std::string path;
 };
 
+TPUDData RandomMap()
+{
+    TPUDData scenario;
+    scenario.MapSize = 128;
+    scenario.TileMap = RandomTiles(128);
+    return scenario;
+}
+
+TMinimapSettings TerrainOnly(int32_t side)
+{
+    TMinimapSettings settings;
+    settings.ImageSizes = {side, side, side, side};
+    settings.DspUnits = false;
+    return settings;
+}
+
+// One call with the era as loaded: below 150 x 150 pixels it samples
+// ColorOfTile, from there on it decodes the era's pictures first.
 void TerrainSampling(benchmark::State& state)
 {
     const auto side = static_cast<int32_t>(state.range(0));
     const TTerrainData terrain = TerrainOf(RealSizedEra());
-    TPUDData scenario;
-    scenario.MapSize = 128;
-    scenario.TileMap = RandomTiles(128);
-    TMinimapSettings settings;
-    settings.ImageSizes = {side, side, side, side};
-    settings.DspUnits = false;
+    const TPUDData scenario = RandomMap();
+    const TMinimapSettings settings = TerrainOnly(side);
     for (auto _ : state) {
         MinimapRaster raster = RenderMinimap(scenario, terrain, settings);
         benchmark::DoNotOptimize(raster.Pixels.data());
@@ -74,7 +90,35 @@ void TerrainSampling(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * side * side);
     state.SetLabel("items = pixels");
 }
-BENCHMARK(TerrainSampling)->Arg(1024)->Unit(benchmark::kMicrosecond);
+BENCHMARK(TerrainSampling)->Arg(96)->Arg(149)->Arg(150)->Arg(160)->Arg(1024)->Unit(benchmark::kMicrosecond);
+
+// The same with the pictures decoded beforehand, as a cache keeps them.
+void TerrainSamplingFromKeptPictures(benchmark::State& state)
+{
+    const auto side = static_cast<int32_t>(state.range(0));
+    const TilePictures pictures(TerrainOf(RealSizedEra()));
+    const TPUDData scenario = RandomMap();
+    const TMinimapSettings settings = TerrainOnly(side);
+    for (auto _ : state) {
+        MinimapRaster raster = RenderMinimap(scenario, pictures, settings);
+        benchmark::DoNotOptimize(raster.Pixels.data());
+    }
+    state.SetItemsProcessed(state.iterations() * side * side);
+    state.SetLabel("items = pixels");
+}
+BENCHMARK(TerrainSamplingFromKeptPictures)->Arg(149)->Arg(160)->Arg(1024)->Unit(benchmark::kMicrosecond);
+
+// What decoding a real-sized era costs: the price a call pays before it
+// samples a single pixel from the pictures.
+void DecodeTilePictures(benchmark::State& state)
+{
+    const TTerrainData terrain = TerrainOf(RealSizedEra());
+    for (auto _ : state) {
+        TilePictures pictures(terrain);
+        benchmark::DoNotOptimize(pictures.Pixels());
+    }
+}
+BENCHMARK(DecodeTilePictures)->Unit(benchmark::kMicrosecond);
 
 void MakeMinimapEndToEnd(benchmark::State& state)
 {

@@ -19,9 +19,10 @@ int32_t ImageSideForMap(const TMinimapSettings& settings, uint16_t mapSide)
 
 namespace {
 
-// Smaller images sample ColorOfTile directly: decoding an era's pictures
-// costs about as much as sampling this many pixels that way.
-constexpr int64_t DecodingPaysFromPixels = 128 * 128;
+// Smaller images sample ColorOfTile directly: decoding a real era's
+// pictures takes about as long as sampling this many pixels that way
+// (bench/MinimapBench.cpp, TerrainSampling around 150).
+constexpr int64_t DecodingPaysFromPixels = 150 * 150;
 
 // The map column that each image column samples, the same in every row:
 // its tile column and its offset inside the tile.

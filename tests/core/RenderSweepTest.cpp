@@ -127,7 +127,7 @@ void ExpectPlainResults(const std::vector<uint16_t>& mapSides, const std::vector
 TEST(RenderSweep, EveryPixelIsWhatColorOfTileGivesThenTheUnitsPaintedOneAfterAnother)
 {
     ExpectPlainResults({1, 2, 14, 31, 32, 33, 64, 96, 128},
-                       {1, 2, 31, 32, 33, 63, 64, 65, 127, 128, 129, 159, 160, 161, 255, 256, 257});
+                       {1, 2, 31, 32, 33, 63, 64, 65, 127, 128, 129, 149, 150, 151, 159, 160, 161, 255, 256, 257});
 }
 
 // Map sides 1 and 14 are 32 and 448 pixels wide: every row and column of
