@@ -111,7 +111,10 @@ protected:
         while (std::chrono::steady_clock::now() < deadline) {
             if (ready())
                 return true;
-            if (::waitpid(child, nullptr, WNOHANG | WNOWAIT) == child)
+            // The child ended: it stays waitable for Status (waitpid takes no WNOWAIT).
+            siginfo_t ended{};
+            if (::waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                ended.si_pid == child)
                 return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
@@ -210,10 +213,11 @@ TEST_F(CliSignal, ASignalEndsAGalleryWithoutItsPage)
     EXPECT_EQ(ReadText(dir.File("stderr.txt")), "tessel-cli: interrupted before the gallery's page was complete\n");
 }
 
-// Under nohup a hang-up must not end the run.
+// Under nohup a hang-up must not end the run. The images are large enough
+// for the run to outlast many looks at its temporary files.
 TEST_F(CliSignal, ASignalTheProcessIgnoresLetsTheRunFinish)
 {
-    constexpr int side = 2000;
+    constexpr int side = 4000;
     const pid_t child = StartRender(side, SIGHUP);
     ASSERT_GT(child, 0);
     const bool midRun = WaitFor(child, [&] { return !Outputs(side).Others.empty(); });
