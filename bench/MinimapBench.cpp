@@ -59,52 +59,44 @@ public:
     std::string path;
 };
 
-TPUDData RandomMap()
+// Renders a random 128-tile map, terrain only, at the side given by the
+// benchmark's argument, with render(scenario, settings).
+template <class Render>
+void SampleRandomMap(benchmark::State& state, Render render)
 {
+    const auto side = static_cast<int32_t>(state.range(0));
     TPUDData scenario;
     scenario.MapSize = 128;
     scenario.TileMap = RandomTiles(128);
-    return scenario;
-}
-
-TMinimapSettings TerrainOnly(int32_t side)
-{
     TMinimapSettings settings;
     settings.ImageSizes = {side, side, side, side};
     settings.DspUnits = false;
-    return settings;
+    for (auto _ : state) {
+        MinimapRaster raster = render(scenario, settings);
+        benchmark::DoNotOptimize(raster.Pixels.data());
+    }
+    state.SetItemsProcessed(state.iterations() * side * side);
+    state.SetLabel("items = pixels");
 }
 
 // One call with the era as loaded: below 150 x 150 pixels it samples
 // ColorOfTile, from there on it decodes the era's pictures first.
 void TerrainSampling(benchmark::State& state)
 {
-    const auto side = static_cast<int32_t>(state.range(0));
     const TTerrainData terrain = TerrainOf(RealSizedEra());
-    const TPUDData scenario = RandomMap();
-    const TMinimapSettings settings = TerrainOnly(side);
-    for (auto _ : state) {
-        MinimapRaster raster = RenderMinimap(scenario, terrain, settings);
-        benchmark::DoNotOptimize(raster.Pixels.data());
-    }
-    state.SetItemsProcessed(state.iterations() * side * side);
-    state.SetLabel("items = pixels");
+    SampleRandomMap(state, [&](const TPUDData& scenario, const TMinimapSettings& settings) {
+        return RenderMinimap(scenario, terrain, settings);
+    });
 }
 BENCHMARK(TerrainSampling)->Arg(96)->Arg(149)->Arg(150)->Arg(160)->Arg(1024)->Unit(benchmark::kMicrosecond);
 
 // The same with the pictures decoded beforehand, as a cache keeps them.
 void TerrainSamplingFromKeptPictures(benchmark::State& state)
 {
-    const auto side = static_cast<int32_t>(state.range(0));
     const TilePictures pictures(TerrainOf(RealSizedEra()));
-    const TPUDData scenario = RandomMap();
-    const TMinimapSettings settings = TerrainOnly(side);
-    for (auto _ : state) {
-        MinimapRaster raster = RenderMinimap(scenario, pictures, settings);
-        benchmark::DoNotOptimize(raster.Pixels.data());
-    }
-    state.SetItemsProcessed(state.iterations() * side * side);
-    state.SetLabel("items = pixels");
+    SampleRandomMap(state, [&](const TPUDData& scenario, const TMinimapSettings& settings) {
+        return RenderMinimap(scenario, pictures, settings);
+    });
 }
 BENCHMARK(TerrainSamplingFromKeptPictures)->Arg(149)->Arg(160)->Arg(1024)->Unit(benchmark::kMicrosecond);
 
