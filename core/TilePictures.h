@@ -1,8 +1,9 @@
 // The tile pictures of one loaded era, decoded once into plain 32 x 32
 // rasters, so that sampling a pixel is two table reads instead of the three
 // dependent lookups, each with its bounds test, that ColorOfTile makes.
-// Worth it for images of thousands of pixels and for eras that render many
-// maps; built from the terrain's tables as they stand, it never changes.
+// Worth it for images of tens of thousands of pixels and for eras that
+// render many maps; built from the terrain's tables as they stand, it never
+// changes.
 #pragma once
 
 #include "TerrainData.h"
