@@ -7,6 +7,7 @@
 #include "ByteOrder.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -104,10 +105,13 @@ TilePictures::TilePictures(const TTerrainData& terrain)
         if (numberOfRecord[picture] != 0)
             DecodePicture(terrain, picture, pixels_.get() + numberOfRecord[picture] * PictureBytes);
 
-    pictureStarts_ = AllocateForOverwrite<uint32_t>(TileCodeCount);
+    pictureStarts_.reset(static_cast<uint32_t*>(std::calloc(TileCodeCount, sizeof(uint32_t))));
+    if (!pictureStarts_)
+        throw EOutOfMemory();
     for (std::size_t tile = 0; tile < numberOfTile.size(); ++tile)
         pictureStarts_[tile] = static_cast<uint32_t>(numberOfTile[tile] * PictureBytes);
-    std::fill(pictureStarts_.get() + numberOfTile.size(), pictureStarts_.get() + TileCodeCount, 0u);
 }
+
+void TilePictures::FreeBlock::operator()(void* block) const noexcept { std::free(block); }
 
 }  // namespace tessel

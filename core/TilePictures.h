@@ -36,9 +36,14 @@ public:
     uint32_t PictureCount() const { return pictureCount_; }
 
 private:
+    struct FreeBlock {
+        void operator()(void* block) const noexcept;
+    };
+
     // One entry for each of the 65536 tile codes, so that no code needs a
-    // range test before the lookup.
-    std::unique_ptr<uint32_t[]> pictureStarts_;
+    // range test before the lookup. Zeroed by calloc: the entries past the
+    // looked-up codes are never written, so their pages are never touched.
+    std::unique_ptr<uint32_t[], FreeBlock> pictureStarts_;
     std::unique_ptr<uint8_t[]> pixels_;
     uint32_t pictureCount_ = 0;
 };
