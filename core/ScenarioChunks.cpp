@@ -40,12 +40,26 @@ ChunkHeader ReadChunkHeader(InputFile& file, int64_t position)
     return header;
 }
 
+// Tags as 32-bit numbers, so that every header is compared with all the
+// indexed tags in a few instructions.
+uint32_t TagNumber(const ChunkTag& tag)
+{
+    uint32_t number = 0;
+    std::memcpy(&number, tag.data(), sizeof number);
+    return number;
+}
+
 std::optional<std::size_t> IndexedSlot(const ChunkTag& tag)
 {
-    const auto found = std::find(IndexedChunkTags.begin(), IndexedChunkTags.end(), tag);
-    if (found == IndexedChunkTags.end())
+    static const auto numbers = [] {
+        std::array<uint32_t, IndexedChunkTags.size()> result{};
+        std::transform(IndexedChunkTags.begin(), IndexedChunkTags.end(), result.begin(), TagNumber);
+        return result;
+    }();
+    const auto found = std::find(numbers.begin(), numbers.end(), TagNumber(tag));
+    if (found == numbers.end())
         return std::nullopt;
-    return static_cast<std::size_t>(found - IndexedChunkTags.begin());
+    return static_cast<std::size_t>(found - numbers.begin());
 }
 
 }  // namespace
