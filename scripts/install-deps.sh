@@ -18,6 +18,8 @@ packages=(
   python3-gi gir1.2-gnomedesktop-3.0 gir1.2-gdkpixbuf-2.0 bubblewrap
   # the gallery's browser test
   chromium
+  # bench/limit-programs.sh: the CPU time and peak memory of whole programs
+  time
 )
 
 missing=()
