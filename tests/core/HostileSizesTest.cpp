@@ -206,6 +206,25 @@ TEST(HostileSizes, AChunkLongerThanTheLimitIsExhaustedMemoryWithoutARequest)
     EXPECT_EQ(ReadChunkData(file, static_cast<int32_t>(ScenarioLimit)).size(), std::size_t{ScenarioLimit});
 }
 
+// UnitCount is a public field; a caller that sets it beyond the stored
+// records gets "Unit out of range." at the first missing one, and the
+// rectangles ask for room for the stored ones only.
+TEST(HostileSizes, AUnitCountBeyondTheStoredRecordsAsksForNoRoomForThem)
+{
+    TPUDData scenario;
+    scenario.MapSize = 32;
+    scenario.Units = UnitsChunkData({{1, 1, 0, 0, 0}});
+    scenario.UnitCount = 0x7FFFFFFF;
+    AllocationProbe probe(/*ceiling=*/64 * Megabyte);
+    try {
+        UnitRectangles(scenario, 256);
+        ADD_FAILURE() << "no failure";
+    } catch (const EPUDEx& error) {
+        EXPECT_EQ(error.Message(), "Unit out of range.");
+    }
+    EXPECT_LT(probe.LargestRequest(), 1024u);
+}
+
 // The painter's hardest file at the limit: half a million units stacked
 // over every row but the first column, under one small unit per row. Each
 // row shows the small unit, then the topmost of the stack.
