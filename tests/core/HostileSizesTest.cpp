@@ -31,28 +31,26 @@ constexpr int64_t ScenarioLimit = 4 * Megabyte;
 const std::string TooLarge = "Invalid PUD (file larger than 4 MiB).";
 constexpr int64_t TwoGigabytes = int64_t{1} << 31;
 
-// The message of a failed load.
-std::string LoadFailure(const std::string& path)
+// The message of a failed load, or "loaded".
+std::string FailureOf(const std::function<void()>& load)
 {
     try {
-        TPUDData scenario;
-        scenario.LoadFromFile(path);
+        load();
     } catch (const Exception& error) {
         return error.Message();
     }
     return "loaded";
 }
 
+std::string LoadFailure(const std::string& path)
+{
+    return FailureOf([&] { TPUDData().LoadFromFile(path); });
+}
+
 // The same through the catalogue reader.
 std::string CatalogueFailure(const std::string& path)
 {
-    try {
-        TScenarioInfo info;
-        info.LoadFromFile(path);
-    } catch (const Exception& error) {
-        return error.Message();
-    }
-    return "loaded";
+    return FailureOf([&] { TScenarioInfo().LoadFromFile(path); });
 }
 
 // The bytes this process has read through system calls so far (the rchar
