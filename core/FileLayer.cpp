@@ -223,22 +223,31 @@ void InputFile::Close()
         RaiseErrno(errno, path_);
 }
 
-ReplacingOutputFile::ReplacingOutputFile(const std::string& path, bool durable)
-    : path_(path), target_(ResolveSymbolicLink(path)), durable_(durable)
+ReplacingOutputFile::ReplacingOutputFile(const std::string& path, bool durable) : path_(path), durable_(durable)
 {
     if (path.empty() || FileNamePart(path).empty())
         throw EInOutError(io_error::InvalidFilename);
+    // The path itself is looked up, so that the system applies its rules on
+    // following links (a link another user planted in a shared folder is
+    // refused) before anything is resolved or created here.
     struct stat existing {};
-    if (::stat(target_.c_str(), &existing) == 0) {
+    if (::stat(path.c_str(), &existing) == 0) {
         if (!S_ISREG(existing.st_mode))
             throw EInOutError(io_error::AccessDenied);
-        // A rename needs only the folder's permission; the file's own decides.
-        if (::access(target_.c_str(), W_OK) != 0)
+        // A rename needs only the folder's permission: opening the file for
+        // writing, which changes nothing, decides as for any other writer.
+        const int probe = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (probe < 0)
             RaiseErrno(errno, path);
+        const bool regular = ::fstat(probe, &existing) == 0 && S_ISREG(existing.st_mode);
+        ::close(probe);
+        if (!regular)
+            throw EInOutError(io_error::AccessDenied);
         kept_ = Kept{existing.st_mode & 0777u, existing.st_uid, existing.st_gid};
     } else if (errno != ENOENT) {
-        RaiseErrno(errno, path);  // a chain of links that never ends, a file used as a folder
+        RaiseErrno(errno, path);  // a refused link, a chain of links that never ends, a file used as a folder
     }
+    target_ = ResolveSymbolicLink(path);
 
     // A short hidden name beside the destination, whatever the length of
     // its name, unique within this process and among processes; O_EXCL never

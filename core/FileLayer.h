@@ -65,9 +65,11 @@ private:
 // It replaces no more than opening the destination for writing would: an
 // existing file that cannot be opened for writing fails at once with "File
 // access denied" and stays as it was; a symbolic link is written through to
-// its target; the new file keeps the old one's permissions and, where the
-// system allows, its owner, both set before the rename; and a folder,
-// device or pipe is never replaced.
+// its target only where the system would follow it for this process (with
+// fs.protected_symlinks on, not another user's link in a sticky folder such
+// as /tmp), else "File access denied"; the new file keeps the old one's
+// permissions and, where the system allows, its owner, both set before the
+// rename; and a folder, device or pipe is never replaced.
 class ReplacingOutputFile {
 public:
     // durable: flush to the medium before the rename (for the settings file).

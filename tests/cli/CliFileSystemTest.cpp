@@ -1,6 +1,7 @@
 // A batch of the command-line renderer against an output folder that fails
 // it: each failing entry is one line, the run goes on, and every bitmap that
 // stood in the folder before is left byte for byte.
+#include "PlantedLinks.h"
 #include "ScopedReadOnly.h"
 #include "TestSupport.h"
 
@@ -120,6 +121,24 @@ TEST_F(CliFileSystem, AReadOnlyOutputFileFailsAsOpeningItWouldAndStaysAsItWas)
         EXPECT_EQ(ReadFileBytes(Output("b")), earlier);
         EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
     });
+}
+
+// Root rendering into a shared folder such as /tmp must not replace the file
+// that another user's link there points to.
+TEST_F(CliFileSystem, ALinkAnotherUserPlantedInASharedOutputFolderFailsThatEntryAndKeepsItsTarget)
+{
+    PlantedLinks planted(dir.File("out"));
+    if (!planted.Active())
+        GTEST_SKIP() << planted.Why();
+    WriteText(dir.File("victim.conf"), "keep");
+    planted.Plant("b.bmp", dir.File("victim.conf"));
+
+    std::string errors;
+    EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
+    EXPECT_EQ(errors, Scenario("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
+    EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
+    EXPECT_TRUE(fs::is_symlink(Output("b")));
+    EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
 }
 
 TEST_F(CliFileSystem, AnOutputFolderThatIsAFileFailsEveryEntryAndKeepsTheFile)

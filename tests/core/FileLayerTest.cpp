@@ -2,6 +2,7 @@
 
 #include "Exceptions.h"
 #include "FileLayer.h"
+#include "PlantedLinks.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -221,6 +222,37 @@ TEST(FileLayer, ASymbolicLinkIsWrittenThroughToItsTarget)
     EXPECT_EQ(ReadText(dir.File("real/new.bmp")), "new");
     EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"dangling.bmp", "link.bmp", "loop.bmp", "real"}));
     EXPECT_EQ(FolderEntries(dir.File("real")), (std::vector<std::string>{"new.bmp", "old.bmp"}));
+}
+
+// In a shared folder another user's link to a file of ours must not make
+// us replace that file, nor create the file a dangling one names; the
+// system decides, as it would for any program opening the link for writing.
+TEST(FileLayer, ALinkPlantedByAnotherUserInASharedFolderIsRefusedAndItsTargetKept)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("shared"));
+    PlantedLinks planted(dir.File("shared"));
+    if (!planted.Active())
+        GTEST_SKIP() << planted.Why();
+    WriteText(dir.File("victim.conf"), "keep");
+    const std::string toFile = planted.Plant("thumb.bmp", dir.File("victim.conf"));
+    const std::string dangling = planted.Plant("new.bmp", dir.File("created.conf"));
+    for (const std::string& link : {toFile, dangling}) {
+        SCOPED_TRACE(link);
+        EXPECT_EQ(ErrorNumberOfReplacing(link), io_error::AccessDenied);
+    }
+    EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"shared", "victim.conf"}));
+    EXPECT_EQ(FolderEntries(dir.File("shared")), (std::vector<std::string>{"new.bmp", "thumb.bmp"}));
+
+    // The user's own links in the same folder are written through as ever.
+    WriteText(dir.File("mine.conf"), "old");
+    std::filesystem::create_symlink(dir.File("mine.conf"), dir.File("shared/mine.bmp"));
+    std::filesystem::create_symlink(dir.File("made.conf"), dir.File("shared/made.bmp"));
+    EXPECT_EQ(ErrorNumberOfReplacing(dir.File("shared/mine.bmp")), 0);
+    EXPECT_EQ(ErrorNumberOfReplacing(dir.File("shared/made.bmp")), 0);
+    EXPECT_EQ(ReadText(dir.File("mine.conf")), "new");
+    EXPECT_EQ(ReadText(dir.File("made.conf")), "new");
 }
 
 TEST(FileLayer, TheTemporaryNameIsShortWhateverTheLengthOfTheOutputName)
