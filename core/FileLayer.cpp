@@ -22,11 +22,13 @@ namespace {
 std::atomic<int64_t> writeLimitForTesting{-1};
 std::atomic<uint64_t> temporaryCounter{0};
 
-// Every temporary file that exists, so that a process ending on a signal can
-// remove them all; once it has, no temporary file is created or renamed.
+// Every temporary file that exists and every file written in place and not
+// yet committed, so that a process ending on a signal can remove or empty
+// them all; once it has, no output file is made, written or committed.
 struct TemporaryFileRegistry {
     std::mutex mutex;
     std::set<std::string> paths;
+    std::set<int> inPlace;  // descriptors
     bool closed = false;
     uint64_t committed = 0;
 };
@@ -390,6 +392,100 @@ void ReplacingOutputFile::Commit()
     temporaryPath_.clear();
 }
 
+InPlaceOutputFile::InPlaceOutputFile(const std::string& path) : path_(path)
+{
+    if (path.empty() || FileNamePart(path).empty())
+        throw EInOutError(io_error::InvalidFilename);
+    // Looked up first, so that a device or pipe is never opened at all.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        RaiseErrno(errno, path);
+    if (!S_ISREG(info.st_mode))
+        throw EInOutError(io_error::AccessDenied);
+    fd_ = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0)
+        RaiseErrno(errno, path);
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throw EInOutError(io_error::AccessDenied);
+    }
+}
+
+InPlaceOutputFile::~InPlaceOutputFile() { Discard(); }
+
+void InPlaceOutputFile::Discard() noexcept
+{
+    if (fd_ < 0)
+        return;
+    {
+        TemporaryFileRegistry& registry = TemporaryFiles();
+        std::lock_guard lock(registry.mutex);
+        if (registry.inPlace.erase(fd_) != 0) {  // else never written, or already emptied for the exit
+            [[maybe_unused]] const int emptied = ::ftruncate(fd_, 0);
+        }
+    }
+    ::close(fd_);
+    fd_ = -1;
+}
+
+void InPlaceOutputFile::Write(const void* buffer, std::size_t count)
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    const std::size_t allowed = AllowedByWriteLimit(count);
+    const auto* in = static_cast<const unsigned char*>(buffer);
+    TemporaryFileRegistry& registry = TemporaryFiles();
+    for (std::size_t done = 0; done < allowed;) {
+        // Under the lock, so that no byte lands after an exit has emptied the file.
+        std::lock_guard lock(registry.mutex);
+        if (registry.closed)
+            RaiseClosed();
+        registry.inPlace.insert(fd_);
+        const ssize_t put = ::pwrite(fd_, in + done, std::min(allowed - done, WritePiece), position_);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0)
+            RaiseErrno(errno, path_);
+        if (put == 0)
+            throw EInOutError(io_error::DiskFull);
+        done += static_cast<std::size_t>(put);
+        position_ += put;
+    }
+    if (allowed != count)
+        throw EInOutError(io_error::DiskFull);
+}
+
+void InPlaceOutputFile::Commit()
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    {
+        TemporaryFileRegistry& registry = TemporaryFiles();
+        std::unique_lock lock(registry.mutex);
+        if (registry.closed) {
+            lock.unlock();
+            Discard();
+            RaiseClosed();
+        }
+        if (::ftruncate(fd_, static_cast<off_t>(position_)) != 0) {
+            const int error = errno;
+            lock.unlock();
+            Discard();
+            RaiseErrno(error, path_);
+        }
+        registry.inPlace.erase(fd_);
+        ++registry.committed;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        const int error = errno;
+        [[maybe_unused]] const int emptied = ::truncate(path_.c_str(), 0);
+        RaiseErrno(error, path_);
+    }
+}
+
 uint64_t CommittedFileCount() noexcept
 {
     TemporaryFileRegistry& registry = TemporaryFiles();
@@ -405,6 +501,10 @@ void RemoveTemporaryFilesForExit() noexcept
     for (const std::string& path : registry.paths)
         ::unlink(path.c_str());
     registry.paths.clear();
+    for (const int fd : registry.inPlace) {
+        [[maybe_unused]] const int emptied = ::ftruncate(fd, 0);
+    }
+    registry.inPlace.clear();
 }
 
 void SetWriteLimitForTesting(int64_t limit) { writeLimitForTesting.store(limit); }

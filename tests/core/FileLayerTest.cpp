@@ -224,6 +224,18 @@ TEST(FileLayer, ASymbolicLinkIsWrittenThroughToItsTarget)
     EXPECT_EQ(FolderEntries(dir.File("real")), (std::vector<std::string>{"new.bmp", "old.bmp"}));
 }
 
+int ErrorNumberOfWritingInPlace(const std::string& path)
+{
+    try {
+        InPlaceOutputFile file(path);
+        file.Write("new", 3);
+        file.Commit();
+    } catch (const EInOutError& error) {
+        return error.ErrorCode();
+    }
+    return 0;
+}
+
 // In a shared folder another user's link to a file of ours must not make
 // us replace that file, nor create the file a dangling one names; the
 // system decides, as it would for any program opening the link for writing.
@@ -240,6 +252,7 @@ TEST(FileLayer, ALinkPlantedByAnotherUserInASharedFolderIsRefusedAndItsTargetKep
     for (const std::string& link : {toFile, dangling}) {
         SCOPED_TRACE(link);
         EXPECT_EQ(ErrorNumberOfReplacing(link), io_error::AccessDenied);
+        EXPECT_EQ(ErrorNumberOfWritingInPlace(link), io_error::AccessDenied);
     }
     EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
     EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"shared", "victim.conf"}));
@@ -327,6 +340,113 @@ TEST(FileLayer, AfterTheTemporaryFilesAreRemovedForTheExitNoneIsMadeOrRenamed)
     });
     EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"kept.bmp"});
     EXPECT_EQ(ReadText(dir.File("kept.bmp")), "old");
+}
+
+// The caller reads the result through the handle it kept: the file must be
+// the same one, cut to the new length.
+TEST(FileLayer, AFileWrittenInPlaceReachesAHandleHeldOnItAndTakesTheNewLength)
+{
+    TempDir dir;
+    const std::string path = dir.File("thumbnail.png");
+    WriteText(path, "a longer old content");
+    const int held = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    const ino_t inode = StatOf(path).st_ino;
+
+    InPlaceOutputFile file(path);
+    EXPECT_EQ(ReadText(path), "a longer old content") << "nothing changes before the first write";
+    file.Write("new ", 4);
+    file.Write("bytes", 5);
+    EXPECT_EQ(file.Position(), 9);
+    file.Commit();
+
+    char seen[32]{};
+    EXPECT_EQ(::pread(held, seen, sizeof seen, 0), 9);
+    EXPECT_STREQ(seen, "new bytes");
+    ::close(held);
+    EXPECT_EQ(StatOf(path).st_ino, inode);
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"thumbnail.png"});
+}
+
+TEST(FileLayer, AFileWrittenInPlaceAndNotCommittedIsLeftEmptyOnlyOnceWrittenTo)
+{
+    TempDir dir;
+    const std::string path = dir.File("thumbnail.png");
+    WriteText(path, "old");
+    { InPlaceOutputFile untouched(path); }
+    EXPECT_EQ(ReadText(path), "old");
+    {
+        InPlaceOutputFile abandoned(path);
+        abandoned.Write("n", 1);
+    }
+    EXPECT_EQ(ReadText(path), "");
+
+    WriteText(path, "old content");
+    {
+        InPlaceOutputFile full(path);
+        ScopedWriteLimit limit(2);
+        try {
+            full.Write("abcd", 4);
+            ADD_FAILURE() << "the write past the limit must fail";
+        } catch (const EInOutError& error) {
+            EXPECT_EQ(error.Message(), "Disk full");
+        }
+    }
+    EXPECT_EQ(ReadText(path), "");
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"thumbnail.png"});
+}
+
+// Never created and never anything but a regular file the process may open
+// for writing; a pipe is refused without waiting for a reader.
+TEST(FileLayer, OnlyAnExistingRegularFileThatOpensForWritingIsWrittenInPlace)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("pipe.png").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/null", dir.File("null.png"));
+    std::filesystem::create_directory(dir.File("folder.png"));
+    const struct {
+        const char* Name;
+        int Number;
+    } cases[] = {
+        {"missing.png", io_error::FileNotFound}, {"pipe.png", io_error::AccessDenied},
+        {"null.png", io_error::AccessDenied},    {"folder.png", io_error::AccessDenied},
+        {"none/x.png", io_error::InvalidFilename},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(ErrorNumberOfWritingInPlace(dir.File(c.Name)), c.Number);
+    }
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"folder.png", "null.png", "pipe.png"}));
+
+    RunWithoutPrivileges(dir, [&] {
+        const std::string locked = dir.File("locked.png");
+        WriteText(locked, "old");
+        std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+        EXPECT_EQ(ErrorNumberOfWritingInPlace(locked), io_error::AccessDenied);
+        EXPECT_EQ(ReadText(locked), "old");
+    });
+}
+
+// A process ending on a signal leaves no part of an image in a file it was
+// writing in place, and writes nothing more.
+TEST(FileLayer, TheExitEmptiesFilesWrittenInPlaceAndStopsFurtherWrites)
+{
+    TempDir dir;
+    WriteText(dir.File("written.png"), "old");
+    WriteText(dir.File("untouched.png"), "old");
+    RunInChildProcess([&] {
+        InPlaceOutputFile written(dir.File("written.png"));
+        written.Write("new image", 9);
+        InPlaceOutputFile untouched(dir.File("untouched.png"));
+
+        RemoveTemporaryFilesForExit();
+        EXPECT_EQ(ReadText(dir.File("written.png")), "");
+        EXPECT_THROW(written.Write("more", 4), Exception);
+        EXPECT_THROW(written.Commit(), Exception);
+        EXPECT_THROW(untouched.Write("late", 4), Exception);
+    });
+    EXPECT_EQ(ReadText(dir.File("written.png")), "");
+    EXPECT_EQ(ReadText(dir.File("untouched.png")), "old");
 }
 
 TEST(FileLayer, WriteLimitFailsLikeAFullDisk)
