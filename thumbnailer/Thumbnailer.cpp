@@ -46,6 +46,18 @@ std::string OneLine(std::string text)
     return text;
 }
 
+// tumbler makes OUTPUT itself, keeps it open and reads the thumbnail through
+// that handle, so an OUTPUT that exists is written in place; GNOME's factory
+// names one that does not exist yet, made as every other output is.
+bool WriteThumbnailImage(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
+                         const BmpPalette& palette)
+{
+    std::error_code error;
+    if (fs::is_regular_file(path, error))
+        return WriteFastPngInPlace(raster, width, height, path, palette);
+    return WriteFastPngFile(raster, width, height, path, palette);
+}
+
 bool SameFile(const std::string& a, const std::string& b)
 {
     std::error_code error;
@@ -66,7 +78,7 @@ std::optional<std::string> MakeThumbnail(const ThumbnailRequest& request, const 
 
     MinimapBackend backend;
     backend.LoadTerrain = LoadTerrain;
-    backend.WriteImage = WriteFastPngFile;
+    backend.WriteImage = WriteThumbnailImage;
     backend.NeedsArchive = false;
 
     std::optional<std::string> failure;

@@ -1,7 +1,10 @@
 // tessel-thumbnailer: the minimap of one scenario as a PNG thumbnail. It runs
 // on files the user merely downloaded, inside whatever sandbox the file
 // manager keeps: a failure is one line on err and status 1, and OUTPUT then
-// does not exist; nothing but OUTPUT is ever written.
+// holds no image (it is not made, or, written in place, left empty); nothing
+// but OUTPUT is ever written. An OUTPUT that exists as a file is written in
+// place, because thumbnail services such as tumbler make it and read the
+// result through the handle they keep.
 #pragma once
 
 #include <ostream>
