@@ -139,6 +139,21 @@ TEST_F(CliFileSystem, ALinkAnotherUserPlantedInASharedOutputFolderFailsThatEntry
     EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
     EXPECT_TRUE(fs::is_symlink(Output("b")));
     EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
+
+    // The gallery's minimaps go the same way.
+    fs::create_directories(dir.File("site/minimaps"));
+    PlantedLinks plantedInGallery(dir.File("site/minimaps"));
+    ASSERT_TRUE(plantedInGallery.Active()) << plantedInGallery.Why();
+    plantedInGallery.Plant("b.png", dir.File("victim.conf"));
+    std::ostringstream out, err;
+    cli::Console console{out, err, false};
+    EXPECT_EQ(cli::RunCli({"gallery", "--no-settings", "-q", "-j", "1", "-a", dir.File("MAINDAT.WAR"), "-o",
+                           dir.File("site"), Scenario("a"), Scenario("b"), Scenario("c")},
+                          console),
+              1);
+    EXPECT_NE(err.str().find(Scenario("b") + ": Error opening output file"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("File access denied"), std::string::npos) << err.str();
+    EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
 }
 
 TEST_F(CliFileSystem, AnOutputFolderThatIsAFileFailsEveryEntryAndKeepsTheFile)

@@ -4,6 +4,7 @@
 #include "BuiltinTileset.h"
 #include "DemoData.h"
 #include "MakeMinimap.h"
+#include "PlantedLinks.h"
 #include "PngWriter.h"
 #include "ScenarioWriter.h"
 #include "Thumbnailer.h"
@@ -279,6 +280,26 @@ TEST_F(ThumbnailerTest, AFailureLeavesNoImageInAnOutputWrittenInPlace)
         EXPECT_EQ(ReadFileBytes(Output()), std::vector<uint8_t>{});
         EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{"thumbnail.png"});
     }
+}
+
+// Thumbnailers run as root too; OUTPUT may be another user's link in /tmp.
+TEST_F(ThumbnailerTest, AnOutputLinkAnotherUserPlantedInASharedFolderIsRefusedAndItsTargetKept)
+{
+    PlantedLinks planted(dir.File("out"));
+    if (!planted.Active())
+        GTEST_SKIP() << planted.Why();
+    WriteText(dir.File("victim.conf"), "keep");
+    for (const std::string& target : {dir.File("victim.conf"), dir.File("created.conf")}) {
+        SCOPED_TRACE(target);
+        const std::string link = planted.Plant("thumbnail.png", target);
+        const ThumbnailerRun run = RunThumbnailer({"-s", "64", Scenario(), link});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find("File access denied"), std::string::npos) << run.Err;
+        fs::remove(link);
+    }
+    EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
+    EXPECT_FALSE(FileExists(dir.File("created.conf")));
+    EXPECT_TRUE(FolderEntries(dir.File("out")).empty());
 }
 
 TEST(Thumbnailer, ShowsItsUsageAndVersion)
