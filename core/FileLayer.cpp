@@ -20,6 +20,18 @@ namespace tessel {
 namespace {
 
 std::atomic<int64_t> writeLimitForTesting{-1};
+
+std::function<void()>& WriteHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+void RunWriteHook()
+{
+    if (WriteHook())
+        WriteHook()();
+}
 std::atomic<uint64_t> temporaryCounter{0};
 
 // Every temporary file that exists and every file written in place and not
@@ -301,6 +313,7 @@ void ReplacingOutputFile::WriteToSystem(const unsigned char* bytes, std::size_t 
             RaiseErrno(errno, path_);
         }
         done += static_cast<std::size_t>(put);
+        RunWriteHook();
     }
 }
 
@@ -437,20 +450,23 @@ void InPlaceOutputFile::Write(const void* buffer, std::size_t count)
     const auto* in = static_cast<const unsigned char*>(buffer);
     TemporaryFileRegistry& registry = TemporaryFiles();
     for (std::size_t done = 0; done < allowed;) {
-        // Under the lock, so that no byte lands after an exit has emptied the file.
-        std::lock_guard lock(registry.mutex);
-        if (registry.closed)
-            RaiseClosed();
-        registry.inPlace.insert(fd_);
-        const ssize_t put = ::pwrite(fd_, in + done, std::min(allowed - done, WritePiece), position_);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0)
-            RaiseErrno(errno, path_);
-        if (put == 0)
-            throw EInOutError(io_error::DiskFull);
-        done += static_cast<std::size_t>(put);
-        position_ += put;
+        {
+            // Under the lock, so that no byte lands after an exit has emptied the file.
+            std::lock_guard lock(registry.mutex);
+            if (registry.closed)
+                RaiseClosed();
+            registry.inPlace.insert(fd_);
+            const ssize_t put = ::pwrite(fd_, in + done, std::min(allowed - done, WritePiece), position_);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0)
+                RaiseErrno(errno, path_);
+            if (put == 0)
+                throw EInOutError(io_error::DiskFull);
+            done += static_cast<std::size_t>(put);
+            position_ += put;
+        }
+        RunWriteHook();
     }
     if (allowed != count)
         throw EInOutError(io_error::DiskFull);
@@ -508,5 +524,7 @@ void RemoveTemporaryFilesForExit() noexcept
 }
 
 void SetWriteLimitForTesting(int64_t limit) { writeLimitForTesting.store(limit); }
+
+void SetWriteHookForTesting(std::function<void()> hook) { WriteHook() = std::move(hook); }
 
 }  // namespace tessel

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -162,6 +163,12 @@ void RemoveTemporaryFilesForExit() noexcept;
 // process; once RemoveTemporaryFilesForExit has returned, the number is
 // final.
 uint64_t CommittedFileCount() noexcept;
+
+// For tests only: hook runs after each piece that a ReplacingOutputFile or
+// InPlaceOutputFile hands to the system, outside every lock, so that a test
+// can hold a writer in the middle of its file. Set it before any write
+// starts; an empty one switches it off.
+void SetWriteHookForTesting(std::function<void()> hook);
 
 // Fault injection for tests only: after limit more bytes, every write of a
 // ReplacingOutputFile or InPlaceOutputFile stores nothing and fails as a

@@ -3,11 +3,14 @@
 #include "BuiltinTileset.h"
 #include "ErrorBox.h"
 #include "Exceptions.h"
+#include "FileLayer.h"
 #include "MakeMinimap.h"
 #include "PngWriter.h"
 #include "Settings.h"
+#include "SignalWatcher.h"
 #include "ThumbnailerArguments.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -113,6 +116,16 @@ int RunThumbnailer(const std::vector<std::string>& args, const std::string& sett
         return ExitFailure;
     }
     return ExitSuccess;
+}
+
+int RunThumbnailerProcess(const std::vector<std::string>& args, const std::string& settingsFile, std::ostream& out,
+                          std::ostream& err)
+{
+    const SignalWatcher watcher([](int signal) {
+        RemoveTemporaryFilesForExit();
+        std::_Exit(ExitOnSignal + signal);
+    });
+    return RunThumbnailer(args, settingsFile, out, err);
 }
 
 }  // namespace tessel::thumbnailer

@@ -22,7 +22,9 @@ const char* const ThumbnailerUsage =
     "the archive cannot be read, Tessel's built-in tileset is used. An OUTPUT\n"
     "that exists as a file (thumbnail services make it and read it back) is\n"
     "written in place. Exit status: 0 when OUTPUT was written; 1 otherwise,\n"
-    "with one line on standard error and no image in OUTPUT.\n";
+    "with one line on standard error and no image in OUTPUT; 128 + the\n"
+    "signal's number when ended by SIGINT, SIGTERM, SIGHUP or SIGPIPE, also\n"
+    "with no image in OUTPUT.\n";
 
 namespace {
 
