@@ -131,7 +131,7 @@ TEST_F(CliFileSystem, ALinkAnotherUserPlantedInASharedOutputFolderFailsThatEntry
     if (!planted.Active())
         GTEST_SKIP() << planted.Why();
     WriteText(dir.File("victim.conf"), "keep");
-    planted.Plant("b.bmp", dir.File("victim.conf"));
+    planted.Plant(Output("b"), dir.File("victim.conf"));
 
     std::string errors;
     EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
@@ -142,9 +142,8 @@ TEST_F(CliFileSystem, ALinkAnotherUserPlantedInASharedOutputFolderFailsThatEntry
 
     // The gallery's minimaps go the same way.
     fs::create_directories(dir.File("site/minimaps"));
-    PlantedLinks plantedInGallery(dir.File("site/minimaps"));
-    ASSERT_TRUE(plantedInGallery.Active()) << plantedInGallery.Why();
-    plantedInGallery.Plant("b.png", dir.File("victim.conf"));
+    ASSERT_TRUE(planted.Share(dir.File("site/minimaps")));
+    planted.Plant(dir.File("site/minimaps/b.png"), dir.File("victim.conf"));
     std::ostringstream out, err;
     cli::Console console{out, err, false};
     EXPECT_EQ(cli::RunCli({"gallery", "--no-settings", "-q", "-j", "1", "-a", dir.File("MAINDAT.WAR"), "-o",

@@ -247,8 +247,10 @@ TEST(FileLayer, ALinkPlantedByAnotherUserInASharedFolderIsRefusedAndItsTargetKep
     if (!planted.Active())
         GTEST_SKIP() << planted.Why();
     WriteText(dir.File("victim.conf"), "keep");
-    const std::string toFile = planted.Plant("thumb.bmp", dir.File("victim.conf"));
-    const std::string dangling = planted.Plant("new.bmp", dir.File("created.conf"));
+    const std::string toFile = dir.File("shared/thumb.bmp");
+    const std::string dangling = dir.File("shared/new.bmp");
+    planted.Plant(toFile, dir.File("victim.conf"));
+    planted.Plant(dangling, dir.File("created.conf"));
     for (const std::string& link : {toFile, dangling}) {
         SCOPED_TRACE(link);
         EXPECT_EQ(ErrorNumberOfReplacing(link), io_error::AccessDenied);

@@ -1,8 +1,10 @@
 #include "PlantedLinks.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@ namespace tessel::test {
 namespace {
 
 constexpr const char* ProtectedSymlinks = "/proc/sys/fs/protected_symlinks";
+constexpr const char* SettingLock = "/run/lock/tessel-protected-symlinks.lock";
 constexpr uid_t Nobody = 65534;
 
 std::string ReadSetting()
@@ -33,10 +36,15 @@ bool WriteSetting(const std::string& value)
 
 }  // namespace
 
-PlantedLinks::PlantedLinks(std::string folder) : folder_(std::move(folder))
+PlantedLinks::PlantedLinks(const std::string& folder)
 {
     if (::geteuid() != 0) {
         why_ = "needs root, to plant links owned by another user";
+        return;
+    }
+    lock_ = ::open(SettingLock, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock_ < 0 || ::flock(lock_, LOCK_EX) != 0) {
+        why_ = std::string("cannot lock ") + SettingLock;
         return;
     }
     const std::string setting = ReadSetting();
@@ -52,23 +60,25 @@ PlantedLinks::PlantedLinks(std::string folder) : folder_(std::move(folder))
         }
         previous_ = setting;
     }
-    if (::chmod(folder_.c_str(), 01777) != 0)
-        why_ = "cannot make " + folder_ + " sticky and world-writable";
+    if (!Share(folder))
+        why_ = "cannot make " + folder + " sticky and world-writable";
 }
 
 PlantedLinks::~PlantedLinks()
 {
     if (!previous_.empty())
         WriteSetting(previous_);
+    if (lock_ >= 0)
+        ::close(lock_);  // and so unlocks
 }
 
-std::string PlantedLinks::Plant(const std::string& name, const std::string& target) const
+bool PlantedLinks::Share(const std::string& folder) const { return ::chmod(folder.c_str(), 01777) == 0; }
+
+void PlantedLinks::Plant(const std::string& path, const std::string& target) const
 {
-    const std::string link = (fs::path(folder_) / name).string();
-    fs::create_symlink(target, link);
-    if (::lchown(link.c_str(), Nobody, Nobody) != 0)
-        throw std::runtime_error("cannot give " + link + " to the user nobody");
-    return link;
+    fs::create_symlink(target, path);
+    if (::lchown(path.c_str(), Nobody, Nobody) != 0)
+        throw std::runtime_error("cannot give " + path + " to the user nobody");
 }
 
 }  // namespace tessel::test

@@ -3,7 +3,10 @@
 // The system refuses to follow such links for anyone else only while
 // fs.protected_symlinks is 1; this machine may keep it at 0, so the object
 // switches it on for its own life (root only) and puts the old value back
-// on every way out. Tests skip with Why() when that cannot be done.
+// on every way out. The setting is the whole machine's: a lock file keeps
+// test programs that run at the same time from switching it under each
+// other, so there is one object at a time in a process. Tests skip with
+// Why() when that cannot be done.
 #pragma once
 
 #include <string>
@@ -12,8 +15,8 @@ namespace tessel::test {
 
 class PlantedLinks {
 public:
-    // folder: made sticky and world-writable.
-    explicit PlantedLinks(std::string folder);
+    // folder: made shared, as Share does.
+    explicit PlantedLinks(const std::string& folder);
     ~PlantedLinks();
     PlantedLinks(const PlantedLinks&) = delete;
     PlantedLinks& operator=(const PlantedLinks&) = delete;
@@ -21,11 +24,13 @@ public:
     bool Active() const { return why_.empty(); }
     const std::string& Why() const { return why_; }
 
-    // Plants name -> target in the folder, owned by nobody; returns its path.
-    std::string Plant(const std::string& name, const std::string& target) const;
+    // Makes folder sticky and world-writable; false when it cannot.
+    bool Share(const std::string& folder) const;
+    // Plants a link at path (in a shared folder) to target, owned by nobody.
+    void Plant(const std::string& path, const std::string& target) const;
 
 private:
-    std::string folder_;
+    int lock_ = -1;
     std::string previous_;  // the setting before, to put back; empty when unchanged
     std::string why_;
 };

@@ -291,7 +291,8 @@ TEST_F(ThumbnailerTest, AnOutputLinkAnotherUserPlantedInASharedFolderIsRefusedAn
     WriteText(dir.File("victim.conf"), "keep");
     for (const std::string& target : {dir.File("victim.conf"), dir.File("created.conf")}) {
         SCOPED_TRACE(target);
-        const std::string link = planted.Plant("thumbnail.png", target);
+        const std::string link = Output();
+        planted.Plant(link, target);
         const ThumbnailerRun run = RunThumbnailer({"-s", "64", Scenario(), link});
         EXPECT_EQ(run.Status, 1);
         EXPECT_NE(run.Err.find("File access denied"), std::string::npos) << run.Err;
