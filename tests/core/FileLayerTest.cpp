@@ -344,32 +344,6 @@ TEST(FileLayer, AfterTheTemporaryFilesAreRemovedForTheExitNoneIsMadeOrRenamed)
     EXPECT_EQ(ReadText(dir.File("kept.bmp")), "old");
 }
 
-// The caller reads the result through the handle it kept: the file must be
-// the same one, cut to the new length.
-TEST(FileLayer, AFileWrittenInPlaceReachesAHandleHeldOnItAndTakesTheNewLength)
-{
-    TempDir dir;
-    const std::string path = dir.File("thumbnail.png");
-    WriteText(path, "a longer old content");
-    const int held = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(held, 0);
-    const ino_t inode = StatOf(path).st_ino;
-
-    InPlaceOutputFile file(path);
-    EXPECT_EQ(ReadText(path), "a longer old content") << "nothing changes before the first write";
-    file.Write("new ", 4);
-    file.Write("bytes", 5);
-    EXPECT_EQ(file.Position(), 9);
-    file.Commit();
-
-    char seen[32]{};
-    EXPECT_EQ(::pread(held, seen, sizeof seen, 0), 9);
-    EXPECT_STREQ(seen, "new bytes");
-    ::close(held);
-    EXPECT_EQ(StatOf(path).st_ino, inode);
-    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"thumbnail.png"});
-}
-
 TEST(FileLayer, AFileWrittenInPlaceAndNotCommittedIsLeftEmptyOnlyOnceWrittenTo)
 {
     TempDir dir;
