@@ -49,7 +49,7 @@ const char* const RenderUsage =
     "apply here too. Without an archive, given or set there, the built-in\n"
     "tileset is used. Exit status: 0 when every minimap was written, 1 when\n"
     "any failed, 2 for a usage error, 128 + the signal's number when ended by\n"
-    "SIGINT, SIGTERM or SIGHUP (the minimaps written so far stay).\n";
+    "SIGINT, SIGTERM, SIGHUP or SIGPIPE (the minimaps written so far stay).\n";
 
 const char* const InfoUsage =
     "Usage: tessel-cli info [--json] [--builtin-tileset] PATH...\n"
@@ -92,7 +92,8 @@ const char* const GalleryUsage =
     "Without an archive, given or set in the settings, the built-in tileset is\n"
     "used. Exit status: 0 when every scenario is in the gallery, 1 when any\n"
     "failed (the page lists them with their message), 2 for a usage error,\n"
-    "128 + the signal's number when ended by SIGINT, SIGTERM or SIGHUP.\n";
+    "128 + the signal's number when ended by SIGINT, SIGTERM, SIGHUP or\n"
+    "SIGPIPE.\n";
 
 const char* const DemoUsage =
     "Usage: tessel-cli demo DIR\n"

@@ -56,7 +56,8 @@ std::vector<RenderJob> PlanRenderJobs(const std::vector<ScenarioInput>& inputs, 
 RenderOutcome RunRenderJob(const RenderJob& job, const TMinimapSettings& settings, const MinimapBackend& backend);
 
 // Renders every scenario the options name and prints the summary. On
-// SIGINT, SIGTERM or SIGHUP it removes every temporary file, keeps the
+// SIGINT, SIGTERM, SIGHUP or SIGPIPE (a message written to a closed pipe)
+// it removes every temporary file, keeps the
 // minimaps already written, prints the outcomes and summary so far and ends
 // the process with status 128 + the signal's number. Raises when no worker
 // thread can be started.

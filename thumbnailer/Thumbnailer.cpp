@@ -3,11 +3,14 @@
 #include "BuiltinTileset.h"
 #include "ErrorBox.h"
 #include "Exceptions.h"
+#include "FileLayer.h"
 #include "MakeMinimap.h"
 #include "PngWriter.h"
 #include "Settings.h"
+#include "SignalWatcher.h"
 #include "ThumbnailerArguments.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -46,6 +49,18 @@ std::string OneLine(std::string text)
     return text;
 }
 
+// tumbler makes OUTPUT itself, keeps it open and reads the thumbnail through
+// that handle, so an OUTPUT that exists is written in place; GNOME's factory
+// names one that does not exist yet, made as every other output is.
+bool WriteThumbnailImage(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
+                         const BmpPalette& palette)
+{
+    std::error_code error;
+    if (fs::is_regular_file(path, error))
+        return WriteFastPngInPlace(raster, width, height, path, palette);
+    return WriteFastPngFile(raster, width, height, path, palette);
+}
+
 bool SameFile(const std::string& a, const std::string& b)
 {
     std::error_code error;
@@ -66,7 +81,7 @@ std::optional<std::string> MakeThumbnail(const ThumbnailRequest& request, const 
 
     MinimapBackend backend;
     backend.LoadTerrain = LoadTerrain;
-    backend.WriteImage = WriteFastPngFile;
+    backend.WriteImage = WriteThumbnailImage;
     backend.NeedsArchive = false;
 
     std::optional<std::string> failure;
@@ -101,6 +116,16 @@ int RunThumbnailer(const std::vector<std::string>& args, const std::string& sett
         return ExitFailure;
     }
     return ExitSuccess;
+}
+
+int RunThumbnailerProcess(const std::vector<std::string>& args, const std::string& settingsFile, std::ostream& out,
+                          std::ostream& err)
+{
+    const SignalWatcher watcher([](int signal) {
+        RemoveTemporaryFilesForExit();
+        std::_Exit(ExitOnSignal + signal);
+    });
+    return RunThumbnailer(args, settingsFile, out, err);
 }
 
 }  // namespace tessel::thumbnailer

@@ -7,8 +7,8 @@
 int main(int argc, char** argv)
 {
     try {
-        return tessel::thumbnailer::RunThumbnailer(std::vector<std::string>(argv + 1, argv + argc),
-                                                   tessel::DesktopSettingsFile(), std::cout, std::cerr);
+        return tessel::thumbnailer::RunThumbnailerProcess(std::vector<std::string>(argv + 1, argv + argc),
+                                                          tessel::DesktopSettingsFile(), std::cout, std::cerr);
     } catch (const std::exception& error) {
         // Nothing should get here; the contract holds even so.
         std::cerr << "tessel-thumbnailer: " << error.what() << '\n';

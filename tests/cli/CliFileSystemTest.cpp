@@ -1,6 +1,7 @@
 // A batch of the command-line renderer against an output folder that fails
 // it: each failing entry is one line, the run goes on, and every bitmap that
 // stood in the folder before is left byte for byte.
+#include "PlantedLinks.h"
 #include "ScopedReadOnly.h"
 #include "TestSupport.h"
 
@@ -120,6 +121,38 @@ TEST_F(CliFileSystem, AReadOnlyOutputFileFailsAsOpeningItWouldAndStaysAsItWas)
         EXPECT_EQ(ReadFileBytes(Output("b")), earlier);
         EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
     });
+}
+
+// Root rendering into a shared folder such as /tmp must not replace the file
+// that another user's link there points to.
+TEST_F(CliFileSystem, ALinkAnotherUserPlantedInASharedOutputFolderFailsThatEntryAndKeepsItsTarget)
+{
+    PlantedLinks planted(dir.File("out"));
+    if (!planted.Active())
+        GTEST_SKIP() << planted.Why();
+    WriteText(dir.File("victim.conf"), "keep");
+    planted.Plant(Output("b"), dir.File("victim.conf"));
+
+    std::string errors;
+    EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
+    EXPECT_EQ(errors, Scenario("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
+    EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
+    EXPECT_TRUE(fs::is_symlink(Output("b")));
+    EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
+
+    // The gallery's minimaps go the same way.
+    fs::create_directories(dir.File("site/minimaps"));
+    ASSERT_TRUE(planted.Share(dir.File("site/minimaps")));
+    planted.Plant(dir.File("site/minimaps/b.png"), dir.File("victim.conf"));
+    std::ostringstream out, err;
+    cli::Console console{out, err, false};
+    EXPECT_EQ(cli::RunCli({"gallery", "--no-settings", "-q", "-j", "1", "-a", dir.File("MAINDAT.WAR"), "-o",
+                           dir.File("site"), Scenario("a"), Scenario("b"), Scenario("c")},
+                          console),
+              1);
+    EXPECT_NE(err.str().find(Scenario("b") + ": Error opening output file"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("File access denied"), std::string::npos) << err.str();
+    EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
 }
 
 TEST_F(CliFileSystem, AnOutputFolderThatIsAFileFailsEveryEntryAndKeepsTheFile)
