@@ -3,7 +3,6 @@
 #include "BuiltinTileset.h"
 #include "ErrorBox.h"
 #include "JobsInOrder.h"
-#include "OutputPaths.h"
 #include "PngWriter.h"
 #include "Progress.h"
 #include "Settings.h"
@@ -12,7 +11,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <map>
 
 namespace fs = std::filesystem;
 
@@ -56,19 +54,11 @@ MinimapBackend RenderBackend(const RenderOptions& options, bool builtinTileset, 
     return backend;
 }
 
-std::vector<RenderJob> PlanRenderJobs(const std::vector<ScenarioInput>& inputs, const std::string& outputDirectory,
-                                      std::string_view extension)
+std::vector<RenderJob> PlanRenderJobs(const OutputPlan& plan, const std::string& outputDirectory)
 {
     std::vector<RenderJob> jobs;
-    std::map<std::string, std::string> claimed;  // output path -> scenario that writes it
-    for (const ScenarioInput& input : inputs) {
-        RenderJob job{input, OutputPathKeepingSubFolder(input, outputDirectory, extension), {}};
-        const std::string key = fs::path(job.Output).lexically_normal().string();
-        auto [it, isNew] = claimed.emplace(key, input.Path);
-        if (!isNew)
-            job.CollidesWith = it->second;
-        jobs.push_back(std::move(job));
-    }
+    for (const PlannedMap& map : plan.Maps)
+        jobs.push_back({map.Input, map.Name, OutputPathOf(map, outputDirectory)});
     return jobs;
 }
 
@@ -85,13 +75,8 @@ RenderOutcome RunUnguardedJob(const RenderJob& job, const TMinimapSettings& sett
     if (JobHook())
         JobHook()(job.Input.Path);
     RenderOutcome outcome;
-    if (!job.CollidesWith.empty()) {
-        outcome.Messages.push_back("Error: output file \"" + job.Output + "\" is already written for \"" +
-                                   job.CollidesWith + "\"");
-        return outcome;
-    }
     ScopedErrorBoxHandler collect([&](const std::string& text) { outcome.Messages.push_back(text); });
-    if (!job.Input.SubFolder.empty()) {
+    if (job.Name.find('/') != std::string::npos) {
         std::error_code ignored;  // a folder that cannot be made shows when the file is opened
         fs::create_directories(fs::path(job.Output).parent_path(), ignored);
     }
@@ -120,10 +105,11 @@ int RunRender(const RenderOptions& options, Console& console)
 
     std::vector<FolderProblem> problems;
     const char* extension = options.Format == ImageFormat::Png ? ".png" : ".bmp";
-    const std::vector<RenderJob> jobs =
-        PlanRenderJobs(DiscoverScenarios(options.Paths, problems), options.OutputDirectory, extension);
-    for (const FolderProblem& problem : problems)
-        console.Err << problem.Line() << '\n';
+    const std::vector<ScenarioInput> inputs = DiscoverScenarios(options.Paths, problems);
+    const OutputPlan plan = PlanOutputs(options.Paths, inputs, problems, extension);
+    const std::vector<RenderJob> jobs = PlanRenderJobs(plan, options.OutputDirectory);
+    for (std::size_t k = 0; k < problems.size(); ++k)
+        console.Err << plan.ProblemNames[k] << ": " << problems[k].Message << '\n';
     {
         std::error_code ignored;  // a folder that cannot be made shows when the first file is opened
         fs::create_directories(options.OutputDirectory, ignored);
@@ -143,7 +129,7 @@ int RunRender(const RenderOptions& options, Console& console)
             if (!outcome.Messages.empty()) {
                 progress.Clear();
                 for (const std::string& message : outcome.Messages)
-                    console.Err << jobs[index].Input.Path << ": " << message << '\n';
+                    console.Err << jobs[index].Name << ": " << message << '\n';
             }
             progress.Show(index + 1, failed);
         },

@@ -6,6 +6,7 @@
 #include "EraCache.h"
 #include "MakeMinimap.h"
 #include "MinimapSettings.h"
+#include "OutputPaths.h"
 #include "ScenarioDiscovery.h"
 
 #include <functional>
@@ -31,12 +32,11 @@ bool UsesBuiltinTileset(const RenderOptions& options, const TMinimapSettings& se
 // cache, or the built-in tileset) and how they store an image.
 MinimapBackend RenderBackend(const RenderOptions& options, bool builtinTileset, EraCache& cache);
 
-// One scenario to render and where its image goes.
+// One scenario to render, the name it is shown by and where its image goes.
 struct RenderJob {
     ScenarioInput Input;
+    std::string Name;
     std::string Output;
-    // Set for a job whose output path an earlier job already takes.
-    std::string CollidesWith;
 };
 
 struct RenderOutcome {
@@ -45,14 +45,12 @@ struct RenderOutcome {
     std::vector<std::string> Messages;
 };
 
-// A job per input, its image in outputDirectory (keeping sub-folders) with
-// extension; a second input for one output path is marked, not dropped.
-std::vector<RenderJob> PlanRenderJobs(const std::vector<ScenarioInput>& inputs, const std::string& outputDirectory,
-                                      std::string_view extension);
+// A job per planned map, its image below outputDirectory.
+std::vector<RenderJob> PlanRenderJobs(const OutputPlan& plan, const std::string& outputDirectory);
 
 // Renders one job: makes its sub-folder and calls MakeMinimap, collecting
-// what it shows; a colliding job fails without reading anything. What
-// escapes MakeMinimap's own reports fails the job alone, with a message.
+// what it shows. What escapes MakeMinimap's own reports fails the job
+// alone, with a message.
 RenderOutcome RunRenderJob(const RenderJob& job, const TMinimapSettings& settings, const MinimapBackend& backend);
 
 // Renders every scenario the options name and prints the summary. On
