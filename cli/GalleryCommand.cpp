@@ -10,6 +10,7 @@
 #include "Progress.h"
 #include "RenderCommand.h"
 #include "ScenarioInfo.h"
+#include "TerminalName.h"
 
 #include <chrono>
 #include <cstdio>
@@ -97,7 +98,7 @@ int RunGallery(const GalleryOptions& options, Console& console)
     const std::vector<ScenarioInput> inputs = DiscoverScenarios(render.Paths, problems);
     const OutputPlan plan = PlanOutputs(render.Paths, inputs, problems, ".png");
     for (std::size_t k = 0; k < problems.size(); ++k)
-        console.Err << plan.ProblemNames[k] << ": " << problems[k].Message << '\n';
+        PrintFailureLine(console.Err, plan.ProblemNames[k], problems[k].Message);
 
     const std::string folder = render.OutputDirectory;
     const std::string minimaps = JoinPath(folder, MinimapFolder);
@@ -126,7 +127,7 @@ int RunGallery(const GalleryOptions& options, Console& console)
             if (!outcome.Messages.empty()) {
                 progress.Clear();
                 for (const std::string& message : outcome.Messages)
-                    console.Err << jobs[index].Name << ": " << message << '\n';
+                    PrintFailureLine(console.Err, jobs[index].Name, message);
             }
             maps.push_back(std::move(outcome.Data));
             progress.Show(index + 1, failed);
@@ -156,11 +157,12 @@ int RunGallery(const GalleryOptions& options, Console& console)
         run.ExitAfterSignal(console, interruption);
     }
     if (!pageFailure.empty()) {
-        console.Err << "tessel-cli: cannot write the gallery into \"" << folder << "\": " << pageFailure << '\n';
+        console.Err << "tessel-cli: cannot write the gallery into " << QuotedTerminalName(folder) << ": "
+                    << TerminalName(pageFailure) << '\n';
         return ExitSomeFailed;
     }
     if (!render.Quiet)
-        console.Out << "Open " << JoinPath(folder, "index.html") << '\n';
+        console.Out << "Open " << TerminalName(JoinPath(folder, "index.html")) << '\n';
     return failed == 0 ? ExitSuccess : ExitSomeFailed;
 }
 

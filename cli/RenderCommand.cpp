@@ -109,7 +109,7 @@ int RunRender(const RenderOptions& options, Console& console)
     const OutputPlan plan = PlanOutputs(options.Paths, inputs, problems, extension);
     const std::vector<RenderJob> jobs = PlanRenderJobs(plan, options.OutputDirectory);
     for (std::size_t k = 0; k < problems.size(); ++k)
-        console.Err << plan.ProblemNames[k] << ": " << problems[k].Message << '\n';
+        PrintFailureLine(console.Err, plan.ProblemNames[k], problems[k].Message);
     {
         std::error_code ignored;  // a folder that cannot be made shows when the first file is opened
         fs::create_directories(options.OutputDirectory, ignored);
@@ -129,7 +129,7 @@ int RunRender(const RenderOptions& options, Console& console)
             if (!outcome.Messages.empty()) {
                 progress.Clear();
                 for (const std::string& message : outcome.Messages)
-                    console.Err << jobs[index].Name << ": " << message << '\n';
+                    PrintFailureLine(console.Err, jobs[index].Name, message);
             }
             progress.Show(index + 1, failed);
         },

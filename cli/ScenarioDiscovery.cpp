@@ -19,8 +19,6 @@ bool HasScenarioExtension(std::string_view name)
     return extension == ".pud";
 }
 
-std::string FolderProblem::Line() const { return Path + ": " + Message; }
-
 namespace {
 
 std::string SubFolderOf(const fs::path& folder, const fs::path& root)

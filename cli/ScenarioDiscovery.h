@@ -27,8 +27,6 @@ struct FolderProblem {
     // folder ("" for the folder itself), with "/" separators.
     std::size_t Operand = 0;
     std::string SubFolder;
-    // "maps/x: Error: File access denied", with the path as found
-    std::string Line() const;
 };
 
 bool HasScenarioExtension(std::string_view name);

@@ -6,6 +6,7 @@
 #include "MakeMinimap.h"
 #include "PngWriter.h"
 #include "Settings.h"
+#include "TerminalName.h"
 #include "ThumbnailerArguments.h"
 
 #include <filesystem>
@@ -34,16 +35,6 @@ std::shared_ptr<const TTerrainData> LoadTerrain(const std::string& archivePath, 
     }
     LoadBuiltinTileset(*terrain, era);
     return terrain;
-}
-
-// File names come from anywhere: a control character in one must not
-// split the single line of a failure.
-std::string OneLine(std::string text)
-{
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return text;
 }
 
 bool SameFile(const std::string& a, const std::string& b)
@@ -88,7 +79,9 @@ int RunThumbnailer(const std::vector<std::string>& args, const std::string& sett
     try {
         parsed = ParseThumbnailerArguments(args);
     } catch (const ArgumentError& error) {
-        err << "tessel-thumbnailer: " << OneLine(error.what()) << " (see --help)\n";
+        // File names come from anywhere: a control character in one must
+        // neither act on a terminal nor split the single line of a failure.
+        err << "tessel-thumbnailer: " << TerminalName(error.what()) << " (see --help)\n";
         return ExitFailure;
     }
     if (const auto* information = std::get_if<InformationRequest>(&parsed)) {
@@ -97,7 +90,7 @@ int RunThumbnailer(const std::vector<std::string>& args, const std::string& sett
     }
     const auto& request = std::get<ThumbnailRequest>(parsed);
     if (const auto failure = MakeThumbnail(request, settingsFile)) {
-        err << "tessel-thumbnailer: " << OneLine(request.Input + ": " + *failure) << '\n';
+        err << "tessel-thumbnailer: " << TerminalName(request.Input) << ": " << TerminalName(*failure) << '\n';
         return ExitFailure;
     }
     return ExitSuccess;
