@@ -47,18 +47,19 @@ GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& image, c
                                const MinimapBackend& backend)
 {
     GalleryOutcome outcome;
-    std::string failure;
+    std::string failure = job.Refusal;
     TScenarioInfo info;
     try {
-        info.LoadFromFile(job.Input.Path);
+        if (failure.empty())
+            info.LoadFromFile(job.Input.Path);
     } catch (const Exception& error) {
-        failure = error.Message();
+        failure = "Error: " + error.Message();
     } catch (const std::bad_alloc&) {
-        failure = EOutOfMemory().Message();
+        failure = "Error: " + EOutOfMemory().Message();
     }
     if (!failure.empty()) {
-        outcome.Messages.push_back("Error: " + failure);
-        outcome.Data = FailureJson(job.Name, outcome.Messages.front());
+        outcome.Messages.push_back(failure);
+        outcome.Data = FailureJson(job.Name, failure);
         return outcome;
     }
     RenderOutcome rendered = RunRenderJob(job, settings, backend);

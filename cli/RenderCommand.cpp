@@ -2,6 +2,8 @@
 
 #include "BuiltinTileset.h"
 #include "ErrorBox.h"
+#include "Exceptions.h"
+#include "FileIdentity.h"
 #include "JobsInOrder.h"
 #include "PngWriter.h"
 #include "Progress.h"
@@ -11,6 +13,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -54,11 +58,31 @@ MinimapBackend RenderBackend(const RenderOptions& options, bool builtinTileset, 
     return backend;
 }
 
+std::string ReplacesAnotherScenarioText(const std::string& name)
+{
+    return "the minimap would replace the scenario file \"" + name + "\"";
+}
+
 std::vector<RenderJob> PlanRenderJobs(const OutputPlan& plan, const std::string& outputDirectory)
 {
     std::vector<RenderJob> jobs;
-    for (const PlannedMap& map : plan.Maps)
-        jobs.push_back({map.Input, map.Name, OutputPathOf(map, outputDirectory)});
+    std::vector<std::optional<FileIdentity>> scenarios;
+    std::map<FileIdentity, std::string> scenarioNames;  // the first job's name for each scenario file
+    for (const PlannedMap& map : plan.Maps) {
+        jobs.push_back({map.Input, map.Name, OutputPathOf(map, outputDirectory), {}});
+        scenarios.push_back(IdentityOfFile(map.Input.Path));
+        if (scenarios.back())
+            scenarioNames.try_emplace(*scenarios.back(), map.Name);
+    }
+    for (std::size_t k = 0; k < jobs.size(); ++k) {
+        const std::optional<FileIdentity> output = IdentityOfFile(jobs[k].Output);
+        if (!output)
+            continue;
+        if (output == scenarios[k])
+            jobs[k].Refusal = std::string("Error: ") + ReplacesItsScenarioText;
+        else if (const auto other = scenarioNames.find(*output); other != scenarioNames.end())
+            jobs[k].Refusal = "Error: " + ReplacesAnotherScenarioText(other->second);
+    }
     return jobs;
 }
 
@@ -75,12 +99,25 @@ RenderOutcome RunUnguardedJob(const RenderJob& job, const TMinimapSettings& sett
     if (JobHook())
         JobHook()(job.Input.Path);
     RenderOutcome outcome;
+    if (!job.Refusal.empty()) {
+        outcome.Messages.push_back(job.Refusal);
+        return outcome;
+    }
     ScopedErrorBoxHandler collect([&](const std::string& text) { outcome.Messages.push_back(text); });
     if (job.Name.find('/') != std::string::npos) {
         std::error_code ignored;  // a folder that cannot be made shows when the file is opened
         fs::create_directories(fs::path(job.Output).parent_path(), ignored);
     }
-    outcome.Written = MakeMinimap(job.Input.Path, job.Output, settings, backend);
+    // Looked at again just before the image is written: a link to the
+    // scenario may have been made since the run was planned.
+    MinimapBackend guarded = backend;
+    guarded.WriteImage = [&](const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
+                             const BmpPalette& palette) {
+        if (IsSameFile(job.Input.Path, path))
+            throw Exception(ReplacesItsScenarioText);
+        return backend.WriteImage(raster, width, height, path, palette);
+    };
+    outcome.Written = MakeMinimap(job.Input.Path, job.Output, settings, guarded);
     return outcome;
 }
 

@@ -37,7 +37,14 @@ struct RenderJob {
     ScenarioInput Input;
     std::string Name;
     std::string Output;
+    // Why the job must not write its image ("Error: ..."), or empty.
+    std::string Refusal;
 };
+
+// Why no image may be written at an output that is its own scenario file
+// (by a link or a hard link too), or another scenario of the run.
+inline constexpr const char* ReplacesItsScenarioText = "the minimap would replace the scenario file itself";
+std::string ReplacesAnotherScenarioText(const std::string& name);
 
 struct RenderOutcome {
     bool Written = false;
@@ -45,12 +52,14 @@ struct RenderOutcome {
     std::vector<std::string> Messages;
 };
 
-// A job per planned map, its image below outputDirectory.
+// A job per planned map, its image below outputDirectory. A job whose
+// output is a scenario of the run, as the files stand now, is refused.
 std::vector<RenderJob> PlanRenderJobs(const OutputPlan& plan, const std::string& outputDirectory);
 
 // Renders one job: makes its sub-folder and calls MakeMinimap, collecting
-// what it shows. What escapes MakeMinimap's own reports fails the job
-// alone, with a message.
+// what it shows; a refused job fails without reading anything, and the
+// image is refused when its output has become the scenario meanwhile. What
+// escapes MakeMinimap's own reports fails the job alone, with a message.
 RenderOutcome RunRenderJob(const RenderJob& job, const TMinimapSettings& settings, const MinimapBackend& backend);
 
 // Renders every scenario the options name and prints the summary. On

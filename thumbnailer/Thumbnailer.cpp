@@ -3,17 +3,15 @@
 #include "BuiltinTileset.h"
 #include "ErrorBox.h"
 #include "Exceptions.h"
+#include "FileIdentity.h"
 #include "MakeMinimap.h"
 #include "PngWriter.h"
 #include "Settings.h"
 #include "TerminalName.h"
 #include "ThumbnailerArguments.h"
 
-#include <filesystem>
 #include <new>
 #include <optional>
-
-namespace fs = std::filesystem;
 
 namespace tessel::thumbnailer {
 
@@ -37,17 +35,11 @@ std::shared_ptr<const TTerrainData> LoadTerrain(const std::string& archivePath, 
     return terrain;
 }
 
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
-}
-
 // The first failure shown while making the thumbnail; none on success.
 std::optional<std::string> MakeThumbnail(const ThumbnailRequest& request, const std::string& settingsFile)
 {
     // Replacing the scenario with its own thumbnail would lose it.
-    if (SameFile(request.Input, request.Output))
+    if (IsSameFile(request.Input, request.Output))
         return "Error: OUTPUT is the scenario file itself";
 
     TMinimapSettings settings;
