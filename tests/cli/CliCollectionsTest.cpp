@@ -2,10 +2,9 @@
 // below its own collection's name, and shown by its path below what the
 // command line gave, never by a path that names the user's folders.
 #include "CliRun.h"
-#include "TestSupport.h"
+#include "ScenarioFiles.h"
 
 #include "JsonLines.h"
-#include "ScenarioWriter.h"
 
 #include <filesystem>
 #include <map>
@@ -17,31 +16,20 @@ namespace {
 
 using cli::JsonObject;
 
-ScenarioContent MapOfEra(uint16_t era)
-{
-    ScenarioContent content;
-    content.Era = era;
-    content.Units = {{static_cast<uint16_t>(era), 3, 2, 0, 0}};
-    return content;
-}
-
 // Two collections of the same layout, each map of its own era.
 class CliCollections : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Map("coll_a/x.pud", MapOfEra(0));
-        Map("coll_a/sub/y.pud", MapOfEra(1));
-        Map("coll_b/x.pud", MapOfEra(2));
-        Map("coll_b/sub/y.pud", MapOfEra(3));
+        Map("coll_a/x.pud", MapWithOneUnit(0));
+        Map("coll_a/sub/y.pud", MapWithOneUnit(1));
+        Map("coll_b/x.pud", MapWithOneUnit(2));
+        Map("coll_b/sub/y.pud", MapWithOneUnit(3));
     }
 
     std::string Map(const std::string& relative, const ScenarioContent& content) const
     {
-        const std::string path = dir.File(relative);
-        fs::create_directories(fs::path(path).parent_path());
-        WriteScenario(content).WriteTo(path);
-        return path;
+        return WriteScenarioFile(dir, relative, WriteScenario(content));
     }
 
     CliRun Run(const std::string& command, const std::string& output, std::vector<std::string> paths) const
@@ -76,9 +64,9 @@ TEST_F(CliCollections, RenderPutsEachFolderBelowItsOwnNameAndOneFolderKeepsItsLa
 
 TEST_F(CliCollections, FoldersOfOneNameAreNumberedInTheOrderGiven)
 {
-    Map("a/maps/x.pud", MapOfEra(0));
-    Map("b/maps/x.pud", MapOfEra(1));
-    Map("c/maps/x.pud", MapOfEra(2));
+    Map("a/maps/x.pud", MapWithOneUnit(0));
+    Map("b/maps/x.pud", MapWithOneUnit(1));
+    Map("c/maps/x.pud", MapWithOneUnit(2));
     const CliRun run = Run("render", "out", {"b/maps", "a/maps/", "c/maps"});
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"maps", "maps-2", "maps-3"}));
@@ -90,7 +78,7 @@ TEST_F(CliCollections, FoldersOfOneNameAreNumberedInTheOrderGiven)
 // neither the user's folders nor anything above the folders given.
 TEST_F(CliCollections, FailuresAreShownByTheirPathBelowTheCollectionsName)
 {
-    ScenarioWriter().Chunk(chunk_tag::Era, EraChunkData(0)).WriteTo(dir.File("coll_b/sub/broken.pud"));
+    WriteScenarioFile(dir, "coll_b/sub/broken.pud", ScenarioWithoutDim());
     fs::create_directories(dir.File("coll_c/nothing"));
     for (const std::string command : {"render", "gallery"}) {
         SCOPED_TRACE(command);
@@ -114,8 +102,8 @@ TEST_F(CliCollections, FailuresAreShownByTheirPathBelowTheCollectionsName)
 
 TEST_F(CliCollections, ScenariosOfOneFolderThatWouldShareAnImageAreNumbered)
 {
-    Map("cased/x.PUD", MapOfEra(0));
-    Map("cased/x.pud", MapOfEra(1));
+    Map("cased/x.PUD", MapWithOneUnit(0));
+    Map("cased/x.pud", MapWithOneUnit(1));
     const CliRun run = Run("render", "out", {"cased"});
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"x-2.bmp", "x.bmp"}));
@@ -125,7 +113,7 @@ TEST_F(CliCollections, ScenariosOfOneFolderThatWouldShareAnImageAreNumbered)
 
 TEST_F(CliCollections, TheGalleryKeepsEveryMapWithAUniqueNameAndNoPathAsGiven)
 {
-    const std::string twin = Map("elsewhere/x.pud", MapOfEra(3));
+    const std::string twin = Map("elsewhere/x.pud", MapWithOneUnit(3));
     const CliRun run = Run("gallery", "site", {"coll_a", "coll_b", "elsewhere/x.pud"});
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(run.Err, "");

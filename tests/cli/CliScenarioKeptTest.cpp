@@ -2,11 +2,10 @@
 // an output that is the scenario itself (by the same name, a symbolic link
 // or a hard link), or another scenario of the run, fails that map alone.
 #include "CliRun.h"
-#include "TestSupport.h"
+#include "ScenarioFiles.h"
 
 #include "JsonLines.h"
 #include "RenderCommand.h"
-#include "ScenarioWriter.h"
 
 #include <filesystem>
 
@@ -19,12 +18,7 @@ class CliScenarioKept : public ::testing::Test {
 protected:
     std::string Map(const std::string& relative) const
     {
-        const std::string path = dir.File(relative);
-        fs::create_directories(fs::path(path).parent_path());
-        ScenarioContent content;
-        content.Units = {{1, 1, 2, 0, 0}};
-        WriteScenario(content).WriteTo(path);
-        return path;
+        return WriteScenarioFile(dir, relative, WriteScenario(MapWithOneUnit()));
     }
 
     CliRun Run(const std::string& command, std::vector<std::string> extra) const

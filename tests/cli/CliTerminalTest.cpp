@@ -2,10 +2,9 @@
 // holding an escape sequence must not retitle or clear the user's terminal,
 // and one holding a line break must not forge further lines.
 #include "CliRun.h"
-#include "TestSupport.h"
+#include "ScenarioFiles.h"
 
 #include "JsonLines.h"
-#include "ScenarioWriter.h"
 
 #include <filesystem>
 #include <sstream>
@@ -22,20 +21,12 @@ class CliTerminal : public ::testing::Test {
 protected:
     std::string Good(const std::string& relative) const
     {
-        const std::string path = dir.File(relative);
-        fs::create_directories(fs::path(path).parent_path());
-        ScenarioContent content;
-        content.Units = {{1, 1, 2, 0, 0}};
-        WriteScenario(content).WriteTo(path);
-        return path;
+        return WriteScenarioFile(dir, relative, WriteScenario(MapWithOneUnit()));
     }
 
     std::string Broken(const std::string& relative) const
     {
-        const std::string path = dir.File(relative);
-        fs::create_directories(fs::path(path).parent_path());
-        ScenarioWriter().Chunk(chunk_tag::Era, EraChunkData(0)).WriteTo(path);
-        return path;
+        return WriteScenarioFile(dir, relative, ScenarioWithoutDim());
     }
 
     CliRun Run(const std::string& command, std::vector<std::string> extra) const
