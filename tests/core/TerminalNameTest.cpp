@@ -1,5 +1,7 @@
 #include "TerminalName.h"
 
+#include "ErrorBox.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -149,6 +151,18 @@ TEST(TerminalName, TheQuotedFormQuotesEveryName)
     EXPECT_EQ(QuotedTerminalName(""), "\"\"");
     EXPECT_EQ(QuotedTerminalName("a\"b\\c"), R"("a\"b\\c")");
     EXPECT_EQ(QuotedTerminalName("a\nb"), R"("a\nb")");
+}
+
+// Without a handler an error box is a line on standard error; its text may
+// name the output file, whose name came from the scenario's.
+TEST(TerminalName, AnErrorBoxWithoutAHandlerIsOneInertLine)
+{
+    testing::internal::CaptureStderr();
+    ErrorBox("Error opening output file \"two\nlines\x1b[2J.bmp\" : Disk full");
+    ErrorBox("Error: Invalid era (9).");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "\"Error opening output file \\\"two\\nlines\\033[2J.bmp\\\" : Disk full\"\n"
+              "Error: Invalid era (9).\n");
 }
 
 }  // namespace
