@@ -1,4 +1,5 @@
 #include "Settings.h"
+#include "TerminalName.h"
 #include "Thumbnailer.h"
 
 #include <exception>
@@ -11,7 +12,7 @@ int main(int argc, char** argv)
                                                           tessel::DesktopSettingsFile(), std::cout, std::cerr);
     } catch (const std::exception& error) {
         // Nothing should get here; the contract holds even so.
-        std::cerr << "tessel-thumbnailer: " << error.what() << '\n';
+        std::cerr << "tessel-thumbnailer: " << tessel::TerminalName(error.what()) << '\n';
         return tessel::thumbnailer::ExitFailure;
     }
 }

@@ -33,6 +33,8 @@ protected:
     }
 
     std::string Scenario(const std::string& name) const { return dir.File(name + ".pud"); }
+    // What the run shows for a scenario: the file name given.
+    static std::string Shown(const std::string& name) { return name + ".pud"; }
     std::string Output(const std::string& name) const { return dir.File("out/" + name + ".bmp"); }
 
     // One worker, so that the entries meet the file system in order.
@@ -66,7 +68,7 @@ TEST_F(CliFileSystem, ADiskThatFillsUpMidBatchFailsTheRestAndKeepsTheirEarlierBi
         status = RenderAll(errors, dir.File("out"));
     }
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(errors, Scenario("b") + ": Error writing BMP file: Disk full\n" + Scenario("c") +
+    EXPECT_EQ(errors, Shown("b") + ": Error writing BMP file: Disk full\n" + Shown("c") +
                           ": Error writing BMP header : Disk full\n");
     EXPECT_EQ(ReadFileBytes(Output("a")).size(), 26678u);
     EXPECT_EQ(ReadFileBytes(Output("b")), earlierB);
@@ -81,7 +83,7 @@ TEST_F(CliFileSystem, AnOutputPathThatIsAFolderFailsThatEntryAlone)
 
     std::string errors;
     EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
-    EXPECT_EQ(errors, Scenario("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
+    EXPECT_EQ(errors, Shown("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
     EXPECT_TRUE(FileExists(Output("a")));
     EXPECT_TRUE(FileExists(Output("c")));
     EXPECT_EQ(ReadFileBytes(Output("b") + "/inside.txt"), (std::vector<uint8_t>{1, 2}));
@@ -99,7 +101,7 @@ TEST_F(CliFileSystem, AReadOnlyOutputFolderFailsEveryEntryAndChangesNothing)
     EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
     std::string expected;
     for (const char* name : {"a", "b", "c"})
-        expected += Scenario(name) + ": Error opening output file \"" + Output(name) + "\" : File access denied\n";
+        expected += Shown(name) + ": Error opening output file \"" + Output(name) + "\" : File access denied\n";
     EXPECT_EQ(errors, expected);
     EXPECT_EQ(ReadFileBytes(Output("a")), earlier);
     EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{"a.bmp"});
@@ -117,7 +119,7 @@ TEST_F(CliFileSystem, AReadOnlyOutputFileFailsAsOpeningItWouldAndStaysAsItWas)
 
         std::string errors;
         EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
-        EXPECT_EQ(errors, Scenario("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
+        EXPECT_EQ(errors, Shown("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
         EXPECT_EQ(ReadFileBytes(Output("b")), earlier);
         EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
     });
@@ -162,7 +164,7 @@ TEST_F(CliFileSystem, AnOutputFolderThatIsAFileFailsEveryEntryAndKeepsTheFile)
     EXPECT_EQ(RenderAll(errors, dir.File("taken")), 1);
     std::string expected;
     for (const char* name : {"a", "b", "c"})
-        expected += Scenario(name) + ": Error opening output file \"" + dir.File("taken/" + std::string(name) +
+        expected += Shown(name) + ": Error opening output file \"" + dir.File("taken/" + std::string(name) +
                                                                                ".bmp") + "\" : Invalid filename\n";
     EXPECT_EQ(errors, expected);
     EXPECT_EQ(ReadFileBytes(dir.File("taken")), (std::vector<uint8_t>{4, 2}));
