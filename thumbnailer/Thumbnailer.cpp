@@ -17,6 +17,8 @@
 #include <new>
 #include <optional>
 
+namespace fs = std::filesystem;
+
 namespace tessel::thumbnailer {
 
 namespace {

@@ -137,7 +137,7 @@ TEST_F(CliFileSystem, ALinkAnotherUserPlantedInASharedOutputFolderFailsThatEntry
 
     std::string errors;
     EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
-    EXPECT_EQ(errors, Scenario("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
+    EXPECT_EQ(errors, Shown("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
     EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
     EXPECT_TRUE(fs::is_symlink(Output("b")));
     EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
@@ -152,7 +152,7 @@ TEST_F(CliFileSystem, ALinkAnotherUserPlantedInASharedOutputFolderFailsThatEntry
                            dir.File("site"), Scenario("a"), Scenario("b"), Scenario("c")},
                           console),
               1);
-    EXPECT_NE(err.str().find(Scenario("b") + ": Error opening output file"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find(Shown("b") + ": Error opening output file"), std::string::npos) << err.str();
     EXPECT_NE(err.str().find("File access denied"), std::string::npos) << err.str();
     EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
 }
