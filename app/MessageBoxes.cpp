@@ -1,6 +1,7 @@
 #include "MessageBoxes.h"
 
 #include "ErrorBox.h"
+#include "TerminalName.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -78,8 +79,8 @@ void InstallErrorBoxHandler()
         // Widgets live on the user-interface thread only.
         if (QApplication::instance() && QThread::currentThread() == QApplication::instance()->thread())
             ShowErrorBox(text);
-        else
-            std::fprintf(stderr, "%s\n", text.c_str());
+        else  // a text may hold a file name: one line, inert on a terminal
+            std::fprintf(stderr, "%s\n", TerminalName(text).c_str());
     });
 }
 

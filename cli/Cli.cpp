@@ -5,6 +5,7 @@
 #include "GalleryCommand.h"
 #include "InfoCommand.h"
 #include "RenderCommand.h"
+#include "TerminalName.h"
 
 #include <exception>
 #include <map>
@@ -52,12 +53,13 @@ int RunCli(const std::vector<std::string>& args, Console& console)
             return Dispatch(ParseDemoOptions(rest), console, RunDemo);
         throw UsageError("unknown command \"" + command + "\"");
     } catch (const UsageError& error) {
-        console.Err << "tessel-cli: " << error.what() << "\nTry 'tessel-cli " << (command.rfind('-', 0) == 0 ? "" : command + " ")
-                    << "--help'.\n";
+        // The text quotes what was typed: escaped as a whole, like a name.
+        console.Err << "tessel-cli: " << TerminalName(error.what()) << "\nTry 'tessel-cli "
+                    << (command.rfind('-', 0) == 0 ? "" : TerminalName(command) + " ") << "--help'.\n";
         return ExitUsage;
     } catch (const std::exception& error) {
         // Whatever ends a command early ends it with a line, never silently.
-        console.Err << "tessel-cli: " << error.what() << '\n';
+        console.Err << "tessel-cli: " << TerminalName(error.what()) << '\n';
         return ExitSomeFailed;
     }
 }

@@ -27,7 +27,12 @@ const char* const RenderUsage =
     "\n"
     "Renders each scenario file, and every .pud file found under each folder,\n"
     "into a minimap named after the scenario (map.pud gives map.bmp). Scenarios\n"
-    "found under a folder keep their sub-folder below the output folder.\n"
+    "found under a folder keep their sub-folder below the output folder; with\n"
+    "several folders given, each folder's go below its own name (a second\n"
+    "folder of one name is NAME-2). Where two scenarios would share a minimap,\n"
+    "the later one's is numbered (map-2.bmp). No minimap replaces a scenario\n"
+    "of the run. Failures name each scenario by its path below the folder or\n"
+    "file given.\n"
     "\n"
     "Options:\n"
     "  -o, --output DIR      output folder (default: the current folder; created when missing)\n"
@@ -49,7 +54,7 @@ const char* const RenderUsage =
     "apply here too. Without an archive, given or set there, the built-in\n"
     "tileset is used. Exit status: 0 when every minimap was written, 1 when\n"
     "any failed, 2 for a usage error, 128 + the signal's number when ended by\n"
-    "SIGINT, SIGTERM or SIGHUP (the minimaps written so far stay).\n";
+    "SIGINT, SIGTERM, SIGHUP or SIGPIPE (the minimaps written so far stay).\n";
 
 const char* const InfoUsage =
     "Usage: tessel-cli info [--json] [--builtin-tileset] PATH...\n"
@@ -71,7 +76,9 @@ const char* const GalleryUsage =
     "under each folder: DIR/index.html shows every map as a card with its\n"
     "minimap, name, side, era, players, description and gold, to filter, search\n"
     "and sort; it works from disk without a network. The minimaps go into\n"
-    "DIR/minimaps as PNG files, keeping sub-folders; DIR/maps.json holds the data.\n"
+    "DIR/minimaps as PNG files, laid out as render lays them out; DIR/maps.json\n"
+    "holds the data. Maps are named by their path below the folder or file\n"
+    "given, with the folder's own name in front when several are given.\n"
     "\n"
     "Options:\n"
     "  -o, --output DIR      the gallery's folder (created when missing)\n"
@@ -92,7 +99,8 @@ const char* const GalleryUsage =
     "Without an archive, given or set in the settings, the built-in tileset is\n"
     "used. Exit status: 0 when every scenario is in the gallery, 1 when any\n"
     "failed (the page lists them with their message), 2 for a usage error,\n"
-    "128 + the signal's number when ended by SIGINT, SIGTERM or SIGHUP.\n";
+    "128 + the signal's number when ended by SIGINT, SIGTERM, SIGHUP or\n"
+    "SIGPIPE.\n";
 
 const char* const DemoUsage =
     "Usage: tessel-cli demo DIR\n"

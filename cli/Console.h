@@ -2,6 +2,7 @@
 #pragma once
 
 #include <ostream>
+#include <string_view>
 
 namespace tessel::cli {
 
@@ -11,6 +12,10 @@ struct Console {
     // A terminal gets a one-line progress display on Err.
     bool ErrIsTerminal = false;
 };
+
+// One line of a failure: "name: message", each shown as TerminalName shows
+// a name, so that neither can act on the terminal or forge a line.
+void PrintFailureLine(std::ostream& out, std::string_view name, std::string_view message);
 
 inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitSomeFailed = 1;

@@ -3,6 +3,7 @@
 #include "DemoData.h"
 #include "Exceptions.h"
 #include "PathPieces.h"
+#include "TerminalName.h"
 
 #include <filesystem>
 
@@ -18,11 +19,12 @@ int RunDemo(const DemoOptions& options, Console& console)
         for (const DemoScenario& demo : MakeDemoScenarios())
             WriteScenario(demo.Content).WriteTo(JoinPath(scenarios, demo.FileName));
     } catch (const std::exception& error) {
-        console.Err << "tessel-cli: cannot write the demo into \"" << options.Directory << "\": " << error.what()
-                    << '\n';
+        console.Err << "tessel-cli: cannot write the demo into " << QuotedTerminalName(options.Directory) << ": "
+                    << TerminalName(error.what()) << '\n';
         return ExitSomeFailed;
     }
-    console.Out << "Demo archive: " << archive << '\n' << "Demo scenarios: " << scenarios << '\n';
+    console.Out << "Demo archive: " << TerminalName(archive) << '\n'
+                << "Demo scenarios: " << TerminalName(scenarios) << '\n';
     return ExitSuccess;
 }
 

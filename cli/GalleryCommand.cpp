@@ -6,11 +6,11 @@
 #include "GalleryPage.h"
 #include "JobsInOrder.h"
 #include "MakeMinimap.h"
-#include "OutputPaths.h"
 #include "PathPieces.h"
 #include "Progress.h"
 #include "RenderCommand.h"
 #include "ScenarioInfo.h"
+#include "TerminalName.h"
 
 #include <chrono>
 #include <cstdio>
@@ -20,12 +20,6 @@
 namespace fs = std::filesystem;
 
 namespace tessel::cli {
-
-std::string GalleryMapPath(const ScenarioInput& input)
-{
-    const std::string name = FileNamePart(input.Path);
-    return input.SubFolder.empty() ? name : input.SubFolder + "/" + name;
-}
 
 namespace {
 
@@ -49,30 +43,29 @@ std::string JoinLines(const std::vector<std::string>& lines)
 
 // Reads what the scenario holds, then renders it as render would; a file
 // the minimap reader refuses fails with the message a render gives it.
-GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& mapPath, const std::string& image,
-                               const TMinimapSettings& settings, const MinimapBackend& backend)
+GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& image, const TMinimapSettings& settings,
+                               const MinimapBackend& backend)
 {
     GalleryOutcome outcome;
-    std::string failure;
+    std::string failure = job.Refusal;
     TScenarioInfo info;
-    if (job.CollidesWith.empty()) {
-        try {
+    try {
+        if (failure.empty())
             info.LoadFromFile(job.Input.Path);
-        } catch (const Exception& error) {
-            failure = error.Message();
-        } catch (const std::bad_alloc&) {
-            failure = EOutOfMemory().Message();
-        }
+    } catch (const Exception& error) {
+        failure = "Error: " + error.Message();
+    } catch (const std::bad_alloc&) {
+        failure = "Error: " + EOutOfMemory().Message();
     }
     if (!failure.empty()) {
-        outcome.Messages.push_back("Error: " + failure);
-        outcome.Data = FailureJson(mapPath, outcome.Messages.front());
+        outcome.Messages.push_back(failure);
+        outcome.Data = FailureJson(job.Name, failure);
         return outcome;
     }
     RenderOutcome rendered = RunRenderJob(job, settings, backend);
     outcome.Written = rendered.Written;
     outcome.Messages = std::move(rendered.Messages);
-    outcome.Data = job.CollidesWith.empty() ? ScenarioJson(mapPath, info) : JsonObject{{"path", mapPath}};
+    outcome.Data = ScenarioJson(job.Name, info);
     if (rendered.Written)
         outcome.Data["minimap"] = RelativeUrl(image);
     else
@@ -84,15 +77,14 @@ GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& mapPath,
 GalleryOutcome RunGalleryJob(const RenderJob& job, const std::string& image, const TMinimapSettings& settings,
                              const MinimapBackend& backend)
 {
-    const std::string mapPath = GalleryMapPath(job.Input);
     std::string failure = "Error: unknown failure";
     try {
-        return RunUnguardedJob(job, mapPath, image, settings, backend);
+        return RunUnguardedJob(job, image, settings, backend);
     } catch (const std::exception& error) {
         failure = std::string("Error: ") + error.what();
     } catch (...) {
     }
-    return {FailureJson(mapPath, failure), false, {failure}};
+    return {FailureJson(job.Name, failure), false, {failure}};
 }
 
 }  // namespace
@@ -105,8 +97,9 @@ int RunGallery(const GalleryOptions& options, Console& console)
     const bool builtinTileset = UsesBuiltinTileset(render, settings, console);
     std::vector<FolderProblem> problems;
     const std::vector<ScenarioInput> inputs = DiscoverScenarios(render.Paths, problems);
-    for (const FolderProblem& problem : problems)
-        console.Err << problem.Line() << '\n';
+    const OutputPlan plan = PlanOutputs(render.Paths, inputs, problems, ".png");
+    for (std::size_t k = 0; k < problems.size(); ++k)
+        PrintFailureLine(console.Err, plan.ProblemNames[k], problems[k].Message);
 
     const std::string folder = render.OutputDirectory;
     const std::string minimaps = JoinPath(folder, MinimapFolder);
@@ -114,19 +107,19 @@ int RunGallery(const GalleryOptions& options, Console& console)
         std::error_code ignored;  // a folder that cannot be made shows when the first file is written
         fs::create_directories(minimaps, ignored);
     }
-    const std::vector<RenderJob> jobs = PlanRenderJobs(inputs, minimaps, ".png");
+    const std::vector<RenderJob> jobs = PlanRenderJobs(plan, minimaps);
     EraCache cache;
     const MinimapBackend backend = RenderBackend(render, builtinTileset, cache);
 
     Progress progress(console, jobs.size(), !render.Quiet && console.ErrIsTerminal);
     // Folders that failed stand with the failed maps, as on the terminal.
     JsonObject maps = JsonObject::array();
-    for (const FolderProblem& problem : problems)
-        maps.push_back(FailureJson(problem.Path, problem.Message));
+    for (std::size_t k = 0; k < problems.size(); ++k)
+        maps.push_back(FailureJson(plan.ProblemNames[k], problems[k].Message));
     std::size_t shown = 0;
     std::size_t failed = problems.size();
     JobsInOrder<GalleryOutcome> run(jobs.size(), WorkerCount(render.Jobs, jobs.size()), [&](std::size_t index) {
-        const std::string image = OutputPathKeepingSubFolder(jobs[index].Input, MinimapFolder, ".png");
+        const std::string image = std::string(MinimapFolder) + "/" + plan.Maps[index].Image;
         return RunGalleryJob(jobs[index], image, settings, backend);
     });
     const int signal = run.ReportInOrder(
@@ -135,7 +128,7 @@ int RunGallery(const GalleryOptions& options, Console& console)
             if (!outcome.Messages.empty()) {
                 progress.Clear();
                 for (const std::string& message : outcome.Messages)
-                    console.Err << jobs[index].Input.Path << ": " << message << '\n';
+                    PrintFailureLine(console.Err, jobs[index].Name, message);
             }
             maps.push_back(std::move(outcome.Data));
             progress.Show(index + 1, failed);
@@ -165,11 +158,12 @@ int RunGallery(const GalleryOptions& options, Console& console)
         run.ExitAfterSignal(console, interruption);
     }
     if (!pageFailure.empty()) {
-        console.Err << "tessel-cli: cannot write the gallery into \"" << folder << "\": " << pageFailure << '\n';
+        console.Err << "tessel-cli: cannot write the gallery into " << QuotedTerminalName(folder) << ": "
+                    << TerminalName(pageFailure) << '\n';
         return ExitSomeFailed;
     }
     if (!render.Quiet)
-        console.Out << "Open " << JoinPath(folder, "index.html") << '\n';
+        console.Out << "Open " << TerminalName(JoinPath(folder, "index.html")) << '\n';
     return failed == 0 ? ExitSuccess : ExitSomeFailed;
 }
 

@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "ScenarioDiscovery.h"
 #include "ScenarioJson.h"
+#include "TerminalName.h"
 
 #include <new>
 #include <ostream>
@@ -66,7 +67,7 @@ int RunInfo(const InfoOptions& options, Console& console)
     std::vector<FolderProblem> problems;
     const auto inputs = DiscoverScenarios(options.Paths, problems);
     for (const FolderProblem& problem : problems)
-        console.Err << problem.Line() << '\n';
+        PrintFailureLine(console.Err, problem.Path, problem.Message);
     bool allRead = problems.empty();
     for (const ScenarioInput& input : inputs) {
         TPUDData scenario;
@@ -94,7 +95,7 @@ int RunInfo(const InfoOptions& options, Console& console)
             }
             console.Out << JsonLine(line) << '\n';
         } else if (failure.empty()) {
-            console.Out << input.Path << ": era " << info.Era << " (" << EraName(info.Era) << "), " << info.MapSize
+            console.Out << TerminalName(input.Path) << ": era " << info.Era << " (" << EraName(info.Era) << "), " << info.MapSize
                         << " x " << info.MapSize << " tiles, " << Plural(info.UnitCount, "unit", "units");
             if (options.BuiltinTileset)
                 console.Out << ", " << TilesWithoutBuiltinPicture(scenario)
@@ -102,7 +103,7 @@ int RunInfo(const InfoOptions& options, Console& console)
             console.Out << '\n';
             PrintScenarioText(console.Out, info);
         } else {
-            console.Out << input.Path << ": " << failure << '\n';
+            PrintFailureLine(console.Out, input.Path, failure);
         }
     }
     return allRead ? ExitSuccess : ExitSomeFailed;

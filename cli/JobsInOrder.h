@@ -1,8 +1,9 @@
 // Runs a command's jobs on worker threads and reports their outcomes in job
-// order, so that the output is the same for any number of workers. A
-// signal (SIGINT, SIGTERM, SIGHUP) removes every temporary file at once and
-// ends the reporting with the outcomes finished so far; the caller then
-// prints its summary and ends the process with ExitAfterSignal.
+// order, so that the output is the same for any number of workers. A signal
+// (SIGINT, SIGTERM, SIGHUP, or SIGPIPE when a message meets a closed pipe)
+// removes every temporary file at once and ends the reporting with the
+// outcomes finished so far; the caller then prints its summary and ends the
+// process with ExitAfterSignal.
 #pragma once
 
 #include "Console.h"

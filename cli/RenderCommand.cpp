@@ -2,8 +2,9 @@
 
 #include "BuiltinTileset.h"
 #include "ErrorBox.h"
+#include "Exceptions.h"
+#include "FileIdentity.h"
 #include "JobsInOrder.h"
-#include "OutputPaths.h"
 #include "PngWriter.h"
 #include "Progress.h"
 #include "Settings.h"
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -60,18 +62,30 @@ MinimapBackend RenderBackend(const RenderOptions& options, bool builtinTileset, 
     return backend;
 }
 
-std::vector<RenderJob> PlanRenderJobs(const std::vector<ScenarioInput>& inputs, const std::string& outputDirectory,
-                                      std::string_view extension)
+std::string ReplacesAnotherScenarioText(const std::string& name)
+{
+    return "the minimap would replace the scenario file \"" + name + "\"";
+}
+
+std::vector<RenderJob> PlanRenderJobs(const OutputPlan& plan, const std::string& outputDirectory)
 {
     std::vector<RenderJob> jobs;
-    std::map<std::string, std::string> claimed;  // output path -> scenario that writes it
-    for (const ScenarioInput& input : inputs) {
-        RenderJob job{input, OutputPathKeepingSubFolder(input, outputDirectory, extension), {}};
-        const std::string key = fs::path(job.Output).lexically_normal().string();
-        auto [it, isNew] = claimed.emplace(key, input.Path);
-        if (!isNew)
-            job.CollidesWith = it->second;
-        jobs.push_back(std::move(job));
+    std::vector<std::optional<FileIdentity>> scenarios;
+    std::map<FileIdentity, std::string> scenarioNames;  // the first job's name for each scenario file
+    for (const PlannedMap& map : plan.Maps) {
+        jobs.push_back({map.Input, map.Name, OutputPathOf(map, outputDirectory), {}});
+        scenarios.push_back(IdentityOfFile(map.Input.Path));
+        if (scenarios.back())
+            scenarioNames.try_emplace(*scenarios.back(), map.Name);
+    }
+    for (std::size_t k = 0; k < jobs.size(); ++k) {
+        const std::optional<FileIdentity> output = IdentityOfFile(jobs[k].Output);
+        if (!output)
+            continue;
+        if (output == scenarios[k])
+            jobs[k].Refusal = std::string("Error: ") + ReplacesItsScenarioText;
+        else if (const auto other = scenarioNames.find(*output); other != scenarioNames.end())
+            jobs[k].Refusal = "Error: " + ReplacesAnotherScenarioText(other->second);
     }
     return jobs;
 }
@@ -89,17 +103,25 @@ RenderOutcome RunUnguardedJob(const RenderJob& job, const TMinimapSettings& sett
     if (JobHook())
         JobHook()(job.Input.Path);
     RenderOutcome outcome;
-    if (!job.CollidesWith.empty()) {
-        outcome.Messages.push_back("Error: output file \"" + job.Output + "\" is already written for \"" +
-                                   job.CollidesWith + "\"");
+    if (!job.Refusal.empty()) {
+        outcome.Messages.push_back(job.Refusal);
         return outcome;
     }
     ScopedErrorBoxHandler collect([&](const std::string& text) { outcome.Messages.push_back(text); });
-    if (!job.Input.SubFolder.empty()) {
+    if (job.Name.find('/') != std::string::npos) {
         std::error_code ignored;  // a folder that cannot be made shows when the file is opened
         fs::create_directories(fs::path(job.Output).parent_path(), ignored);
     }
-    outcome.Written = MakeMinimap(job.Input.Path, job.Output, settings, backend);
+    // Looked at again just before the image is written: a link to the
+    // scenario may have been made since the run was planned.
+    MinimapBackend guarded = backend;
+    guarded.WriteImage = [&](const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
+                             const BmpPalette& palette) {
+        if (IsSameFile(job.Input.Path, path))
+            throw Exception(ReplacesItsScenarioText);
+        return backend.WriteImage(raster, width, height, path, palette);
+    };
+    outcome.Written = MakeMinimap(job.Input.Path, job.Output, settings, guarded);
     return outcome;
 }
 
@@ -124,10 +146,11 @@ int RunRender(const RenderOptions& options, Console& console)
 
     std::vector<FolderProblem> problems;
     const char* extension = options.Format == ImageFormat::Png ? ".png" : ".bmp";
-    const std::vector<RenderJob> jobs =
-        PlanRenderJobs(DiscoverScenarios(options.Paths, problems), options.OutputDirectory, extension);
-    for (const FolderProblem& problem : problems)
-        console.Err << problem.Line() << '\n';
+    const std::vector<ScenarioInput> inputs = DiscoverScenarios(options.Paths, problems);
+    const OutputPlan plan = PlanOutputs(options.Paths, inputs, problems, extension);
+    const std::vector<RenderJob> jobs = PlanRenderJobs(plan, options.OutputDirectory);
+    for (std::size_t k = 0; k < problems.size(); ++k)
+        PrintFailureLine(console.Err, plan.ProblemNames[k], problems[k].Message);
     {
         std::error_code ignored;  // a folder that cannot be made shows when the first file is opened
         fs::create_directories(options.OutputDirectory, ignored);
@@ -147,7 +170,7 @@ int RunRender(const RenderOptions& options, Console& console)
             if (!outcome.Messages.empty()) {
                 progress.Clear();
                 for (const std::string& message : outcome.Messages)
-                    console.Err << jobs[index].Input.Path << ": " << message << '\n';
+                    PrintFailureLine(console.Err, jobs[index].Name, message);
             }
             progress.Show(index + 1, failed);
         },

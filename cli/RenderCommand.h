@@ -6,6 +6,7 @@
 #include "EraCache.h"
 #include "MakeMinimap.h"
 #include "MinimapSettings.h"
+#include "OutputPaths.h"
 #include "ScenarioDiscovery.h"
 
 #include <functional>
@@ -31,13 +32,19 @@ bool UsesBuiltinTileset(const RenderOptions& options, const TMinimapSettings& se
 // cache, or the built-in tileset) and how they store an image.
 MinimapBackend RenderBackend(const RenderOptions& options, bool builtinTileset, EraCache& cache);
 
-// One scenario to render and where its image goes.
+// One scenario to render, the name it is shown by and where its image goes.
 struct RenderJob {
     ScenarioInput Input;
+    std::string Name;
     std::string Output;
-    // Set for a job whose output path an earlier job already takes.
-    std::string CollidesWith;
+    // Why the job must not write its image ("Error: ..."), or empty.
+    std::string Refusal;
 };
+
+// Why no image may be written at an output that is its own scenario file
+// (by a link or a hard link too), or another scenario of the run.
+inline constexpr const char* ReplacesItsScenarioText = "the minimap would replace the scenario file itself";
+std::string ReplacesAnotherScenarioText(const std::string& name);
 
 struct RenderOutcome {
     bool Written = false;
@@ -45,18 +52,19 @@ struct RenderOutcome {
     std::vector<std::string> Messages;
 };
 
-// A job per input, its image in outputDirectory (keeping sub-folders) with
-// extension; a second input for one output path is marked, not dropped.
-std::vector<RenderJob> PlanRenderJobs(const std::vector<ScenarioInput>& inputs, const std::string& outputDirectory,
-                                      std::string_view extension);
+// A job per planned map, its image below outputDirectory. A job whose
+// output is a scenario of the run, as the files stand now, is refused.
+std::vector<RenderJob> PlanRenderJobs(const OutputPlan& plan, const std::string& outputDirectory);
 
 // Renders one job: makes its sub-folder and calls MakeMinimap, collecting
-// what it shows; a colliding job fails without reading anything. What
+// what it shows; a refused job fails without reading anything, and the
+// image is refused when its output has become the scenario meanwhile. What
 // escapes MakeMinimap's own reports fails the job alone, with a message.
 RenderOutcome RunRenderJob(const RenderJob& job, const TMinimapSettings& settings, const MinimapBackend& backend);
 
 // Renders every scenario the options name and prints the summary. On
-// SIGINT, SIGTERM or SIGHUP it removes every temporary file, keeps the
+// SIGINT, SIGTERM, SIGHUP or SIGPIPE (a message written to a closed pipe)
+// it removes every temporary file, keeps the
 // minimaps already written, prints the outcomes and summary so far and ends
 // the process with status 128 + the signal's number. Raises when no worker
 // thread can be started.

@@ -21,11 +21,18 @@ bool HasScenarioExtension(std::string_view name)
 
 namespace {
 
-// Adds the scenarios below folder, each with its sub-folder below root.
-// Links to folders are not followed, so no search goes round in a circle; a
-// folder that cannot be read is a problem line, and the search goes on.
-void SearchFolder(const fs::path& root, const fs::path& folder, std::vector<ScenarioInput>& found,
-                  std::vector<FolderProblem>& problems)
+std::string SubFolderOf(const fs::path& folder, const fs::path& root)
+{
+    const fs::path subFolder = folder.lexically_relative(root);
+    return subFolder == "." ? std::string() : subFolder.generic_string();
+}
+
+// Adds the scenarios below folder, each with its sub-folder below root, the
+// command line's path number operand. Links to folders are not followed, so
+// no search goes round in a circle; a folder that cannot be read is a
+// problem line, and the search goes on.
+void SearchFolder(const fs::path& root, const fs::path& folder, std::size_t operand,
+                  std::vector<ScenarioInput>& found, std::vector<FolderProblem>& problems)
 {
     std::vector<fs::path> subFolders;
     std::error_code error;
@@ -34,14 +41,14 @@ void SearchFolder(const fs::path& root, const fs::path& folder, std::vector<Scen
         if (it->symlink_status(typeError).type() == fs::file_type::directory) {
             subFolders.push_back(it->path());
         } else if (it->is_regular_file(typeError) && HasScenarioExtension(it->path().filename().string())) {
-            const fs::path subFolder = folder.lexically_relative(root);
-            found.push_back({it->path().string(), subFolder == "." ? std::string() : subFolder.generic_string()});
+            found.push_back({it->path().string(), SubFolderOf(folder, root), operand, true});
         }
     }
     if (error)
-        problems.push_back({folder.string(), "Error: " + InOutErrorFromErrno(error.value(), folder.string()).Message()});
+        problems.push_back({folder.string(), "Error: " + InOutErrorFromErrno(error.value(), folder.string()).Message(),
+                            operand, SubFolderOf(folder, root)});
     for (const fs::path& subFolder : subFolders)
-        SearchFolder(root, subFolder, found, problems);
+        SearchFolder(root, subFolder, operand, found, problems);
 }
 
 }  // namespace
@@ -50,17 +57,18 @@ std::vector<ScenarioInput> DiscoverScenarios(const std::vector<std::string>& pat
                                              std::vector<FolderProblem>& problems)
 {
     std::vector<ScenarioInput> found;
-    for (const std::string& path : paths) {
+    for (std::size_t operand = 0; operand < paths.size(); ++operand) {
+        const std::string& path = paths[operand];
         std::error_code error;
         if (!fs::is_directory(path, error)) {
-            found.push_back({path, ""});
+            found.push_back({path, "", operand, false});
             continue;
         }
         std::vector<ScenarioInput> inFolder;
         const std::size_t problemsBefore = problems.size();
-        SearchFolder(path, path, inFolder, problems);
+        SearchFolder(path, path, operand, inFolder, problems);
         if (inFolder.empty() && problems.size() == problemsBefore)
-            problems.push_back({path, "no scenario files found"});
+            problems.push_back({path, "no scenario files found", operand, ""});
         std::sort(inFolder.begin(), inFolder.end(),
                   [](const ScenarioInput& a, const ScenarioInput& b) { return a.Path < b.Path; });
         found.insert(found.end(), inFolder.begin(), inFolder.end());

@@ -13,14 +13,20 @@ struct ScenarioInput {
     // The sub-folder below the searched folder that holds it ("" for a file
     // named directly or one at the top of its folder), with "/" separators.
     std::string SubFolder;
+    // The command line's path that it was found by, and whether that path
+    // is a folder.
+    std::size_t Operand = 0;
+    bool InFolder = false;
 };
 
 // A folder that could not be searched, or that holds no scenario file.
 struct FolderProblem {
     std::string Path;     // as found
     std::string Message;  // "Error: File access denied", "no scenario files found"
-    // "maps/x: Error: File access denied"
-    std::string Line() const { return Path + ": " + Message; }
+    // The command line's folder that it lies in, and its path below that
+    // folder ("" for the folder itself), with "/" separators.
+    std::size_t Operand = 0;
+    std::string SubFolder;
 };
 
 bool HasScenarioExtension(std::string_view name);
@@ -28,7 +34,8 @@ bool HasScenarioExtension(std::string_view name);
 // Folders are searched recursively, their scenarios in path order. A path
 // that is not a folder is taken as a scenario file, also when it does not
 // exist (reading it then reports why). Each folder or sub-folder that cannot
-// be read adds a problem, and so does a folder that holds no scenario file.
+// be read adds a problem, and so does a folder that holds no scenario file:
+// every folder given yields a scenario or a problem.
 std::vector<ScenarioInput> DiscoverScenarios(const std::vector<std::string>& paths,
                                              std::vector<FolderProblem>& problems);
 

@@ -1,4 +1,5 @@
 #include "Cli.h"
+#include "TerminalName.h"
 
 #include <cstdio>
 #include <exception>
@@ -16,7 +17,7 @@ int main(int argc, char** argv)
         std::cout.flush();
         return status;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "tessel-cli: %s\n", error.what());
+        std::fprintf(stderr, "tessel-cli: %s\n", tessel::TerminalName(error.what()).c_str());
     } catch (...) {
         std::fprintf(stderr, "tessel-cli: unknown failure\n");
     }

@@ -8,14 +8,29 @@
 
 namespace tessel {
 
-std::unique_ptr<ReplacingOutputFile> CreateImageFile(const std::string& fileName)
+namespace {
+
+template <class OutputFile>
+std::unique_ptr<OutputFile> OpenImageFile(const std::string& fileName)
 {
     try {
-        return std::make_unique<ReplacingOutputFile>(fileName);
+        return std::make_unique<OutputFile>(fileName);
     } catch (const EInOutError& error) {
         ErrorBox("Error opening output file \"" + fileName + "\" : " + error.Message());
         return nullptr;
     }
+}
+
+}  // namespace
+
+std::unique_ptr<ReplacingOutputFile> CreateImageFile(const std::string& fileName)
+{
+    return OpenImageFile<ReplacingOutputFile>(fileName);
+}
+
+std::unique_ptr<InPlaceOutputFile> OpenImageFileInPlace(const std::string& fileName)
+{
+    return OpenImageFile<InPlaceOutputFile>(fileName);
 }
 
 bool WriteBmpFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,

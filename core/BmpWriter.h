@@ -29,6 +29,9 @@ inline uint32_t BmpStride(uint16_t width) { return (static_cast<uint32_t>(width)
 // opening output file ..." and returns none.
 std::unique_ptr<ReplacingOutputFile> CreateImageFile(const std::string& fileName);
 
+// The same for an existing file that is written in place.
+std::unique_ptr<InPlaceOutputFile> OpenImageFileInPlace(const std::string& fileName);
+
 // Writes raster (width x height bytes, row 0 first) to fileName. The bitmap
 // goes to a temporary file that replaces fileName only when complete.
 // A failure to finish the file (close or rename) raises EInOutError.

@@ -1,5 +1,7 @@
 #include "ErrorBox.h"
 
+#include "TerminalName.h"
+
 #include <cstdio>
 #include <mutex>
 
@@ -26,8 +28,8 @@ void ErrorBox(const std::string& text)
     }
     if (handler)
         handler(text);
-    else
-        std::fprintf(stderr, "%s\n", text.c_str());
+    else  // a text may hold a file name: one line, inert on a terminal
+        std::fprintf(stderr, "%s\n", TerminalName(text).c_str());
 }
 
 void SetErrorBoxHandler(ErrorBoxHandler handler)

@@ -20,13 +20,27 @@ namespace tessel {
 namespace {
 
 std::atomic<int64_t> writeLimitForTesting{-1};
+
+std::function<void()>& WriteHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+void RunWriteHook()
+{
+    if (WriteHook())
+        WriteHook()();
+}
 std::atomic<uint64_t> temporaryCounter{0};
 
-// Every temporary file that exists, so that a process ending on a signal can
-// remove them all; once it has, no temporary file is created or renamed.
+// Every temporary file that exists and every file written in place and not
+// yet committed, so that a process ending on a signal can remove or empty
+// them all; once it has, no output file is made, written or committed.
 struct TemporaryFileRegistry {
     std::mutex mutex;
     std::set<std::string> paths;
+    std::set<int> inPlace;  // descriptors
     bool closed = false;
     uint64_t committed = 0;
 };
@@ -223,22 +237,31 @@ void InputFile::Close()
         RaiseErrno(errno, path_);
 }
 
-ReplacingOutputFile::ReplacingOutputFile(const std::string& path, bool durable)
-    : path_(path), target_(ResolveSymbolicLink(path)), durable_(durable)
+ReplacingOutputFile::ReplacingOutputFile(const std::string& path, bool durable) : path_(path), durable_(durable)
 {
     if (path.empty() || FileNamePart(path).empty())
         throw EInOutError(io_error::InvalidFilename);
+    // The path itself is looked up, so that the system applies its rules on
+    // following links (a link another user planted in a shared folder is
+    // refused) before anything is resolved or created here.
     struct stat existing {};
-    if (::stat(target_.c_str(), &existing) == 0) {
+    if (::stat(path.c_str(), &existing) == 0) {
         if (!S_ISREG(existing.st_mode))
             throw EInOutError(io_error::AccessDenied);
-        // A rename needs only the folder's permission; the file's own decides.
-        if (::access(target_.c_str(), W_OK) != 0)
+        // A rename needs only the folder's permission: opening the file for
+        // writing, which changes nothing, decides as for any other writer.
+        const int probe = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (probe < 0)
             RaiseErrno(errno, path);
+        const bool regular = ::fstat(probe, &existing) == 0 && S_ISREG(existing.st_mode);
+        ::close(probe);
+        if (!regular)
+            throw EInOutError(io_error::AccessDenied);
         kept_ = Kept{existing.st_mode & 0777u, existing.st_uid, existing.st_gid};
     } else if (errno != ENOENT) {
-        RaiseErrno(errno, path);  // a chain of links that never ends, a file used as a folder
+        RaiseErrno(errno, path);  // a refused link, a chain of links that never ends, a file used as a folder
     }
+    target_ = ResolveSymbolicLink(path);
 
     // A short hidden name beside the destination, whatever the length of
     // its name, unique within this process and among processes; O_EXCL never
@@ -290,6 +313,7 @@ void ReplacingOutputFile::WriteToSystem(const unsigned char* bytes, std::size_t 
             RaiseErrno(errno, path_);
         }
         done += static_cast<std::size_t>(put);
+        RunWriteHook();
     }
 }
 
@@ -386,6 +410,103 @@ void ReplacingOutputFile::Commit()
     temporaryPath_.clear();
 }
 
+InPlaceOutputFile::InPlaceOutputFile(const std::string& path) : path_(path)
+{
+    if (path.empty() || FileNamePart(path).empty())
+        throw EInOutError(io_error::InvalidFilename);
+    // Looked up first, so that a device or pipe is never opened at all.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        RaiseErrno(errno, path);
+    if (!S_ISREG(info.st_mode))
+        throw EInOutError(io_error::AccessDenied);
+    fd_ = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0)
+        RaiseErrno(errno, path);
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throw EInOutError(io_error::AccessDenied);
+    }
+}
+
+InPlaceOutputFile::~InPlaceOutputFile() { Discard(); }
+
+void InPlaceOutputFile::Discard() noexcept
+{
+    if (fd_ < 0)
+        return;
+    {
+        TemporaryFileRegistry& registry = TemporaryFiles();
+        std::lock_guard lock(registry.mutex);
+        if (registry.inPlace.erase(fd_) != 0) {  // else never written, or already emptied for the exit
+            [[maybe_unused]] const int emptied = ::ftruncate(fd_, 0);
+        }
+    }
+    ::close(fd_);
+    fd_ = -1;
+}
+
+void InPlaceOutputFile::Write(const void* buffer, std::size_t count)
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    const std::size_t allowed = AllowedByWriteLimit(count);
+    const auto* in = static_cast<const unsigned char*>(buffer);
+    TemporaryFileRegistry& registry = TemporaryFiles();
+    for (std::size_t done = 0; done < allowed;) {
+        {
+            // Under the lock, so that no byte lands after an exit has emptied the file.
+            std::lock_guard lock(registry.mutex);
+            if (registry.closed)
+                RaiseClosed();
+            registry.inPlace.insert(fd_);
+            const ssize_t put = ::pwrite(fd_, in + done, std::min(allowed - done, WritePiece), position_);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0)
+                RaiseErrno(errno, path_);
+            if (put == 0)
+                throw EInOutError(io_error::DiskFull);
+            done += static_cast<std::size_t>(put);
+            position_ += put;
+        }
+        RunWriteHook();
+    }
+    if (allowed != count)
+        throw EInOutError(io_error::DiskFull);
+}
+
+void InPlaceOutputFile::Commit()
+{
+    if (fd_ < 0)
+        throw EInOutError(io_error::FileNotOpen);
+    {
+        TemporaryFileRegistry& registry = TemporaryFiles();
+        std::unique_lock lock(registry.mutex);
+        if (registry.closed) {
+            lock.unlock();
+            Discard();
+            RaiseClosed();
+        }
+        if (::ftruncate(fd_, static_cast<off_t>(position_)) != 0) {
+            const int error = errno;
+            lock.unlock();
+            Discard();
+            RaiseErrno(error, path_);
+        }
+        registry.inPlace.erase(fd_);
+        ++registry.committed;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        const int error = errno;
+        [[maybe_unused]] const int emptied = ::truncate(path_.c_str(), 0);
+        RaiseErrno(error, path_);
+    }
+}
+
 uint64_t CommittedFileCount() noexcept
 {
     TemporaryFileRegistry& registry = TemporaryFiles();
@@ -401,8 +522,14 @@ void RemoveTemporaryFilesForExit() noexcept
     for (const std::string& path : registry.paths)
         ::unlink(path.c_str());
     registry.paths.clear();
+    for (const int fd : registry.inPlace) {
+        [[maybe_unused]] const int emptied = ::ftruncate(fd, 0);
+    }
+    registry.inPlace.clear();
 }
 
 void SetWriteLimitForTesting(int64_t limit) { writeLimitForTesting.store(limit); }
+
+void SetWriteHookForTesting(std::function<void()> hook) { WriteHook() = std::move(hook); }
 
 }  // namespace tessel

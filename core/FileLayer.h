@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -65,9 +66,11 @@ private:
 // It replaces no more than opening the destination for writing would: an
 // existing file that cannot be opened for writing fails at once with "File
 // access denied" and stays as it was; a symbolic link is written through to
-// its target; the new file keeps the old one's permissions and, where the
-// system allows, its owner, both set before the rename; and a folder,
-// device or pipe is never replaced.
+// its target only where the system would follow it for this process (with
+// fs.protected_symlinks on, not another user's link in a sticky folder such
+// as /tmp), else "File access denied"; the new file keeps the old one's
+// permissions and, where the system allows, its owner, both set before the
+// rename; and a folder, device or pipe is never replaced.
 class ReplacingOutputFile {
 public:
     // durable: flush to the medium before the rename (for the settings file).
@@ -111,18 +114,65 @@ private:
     std::vector<unsigned char> buffer_;
 };
 
+// An existing regular file written over in place, for a caller that made
+// the file and reads the result through the handle it keeps (a thumbnail
+// service does so): a new file renamed over it would never reach that
+// handle. The file is opened through its own path and never created, so
+// that the system's rules on permissions and links decide as for any other
+// writer. Commit cuts the file to the bytes written. A file written to and
+// never committed (a failure, or the process ending on a signal) is cut to
+// 0 bytes, so that no part of an image remains; one never written to stays
+// as it was.
+class InPlaceOutputFile {
+public:
+    // A missing file raises "File not found"; anything but a regular file,
+    // or one that cannot be opened for writing, "File access denied".
+    explicit InPlaceOutputFile(const std::string& path);
+    ~InPlaceOutputFile();
+    InPlaceOutputFile(const InPlaceOutputFile&) = delete;
+    InPlaceOutputFile& operator=(const InPlaceOutputFile&) = delete;
+
+    const std::string& Path() const { return path_; }
+    int64_t Position() const { return position_; }
+    // Writes all count bytes at Position, straight to the file; a write that
+    // cannot store them all raises "Disk full".
+    void Write(const void* buffer, std::size_t count);
+    // Cuts the file to Position and closes it.
+    void Commit();
+
+private:
+    // Bytes written under one hold of the lock that an exit on a signal takes.
+    static constexpr std::size_t WritePiece = 64 * 1024;
+
+    void Discard() noexcept;
+
+    std::string path_;
+    int fd_ = -1;
+    int64_t position_ = 0;
+};
+
 // Removes the temporary file of every ReplacingOutputFile that has not been
-// committed or discarded, and from then on lets no temporary file be created
-// and none be renamed (they fail with Exception "Interrupted"), for a process
-// that ends on a signal. Safe from any thread, but not in a signal handler.
+// committed or discarded, cuts every InPlaceOutputFile written to and not
+// committed to 0 bytes, and from then on lets no output file be made,
+// written in place or committed (they fail with Exception "Interrupted"),
+// for a process that ends on a signal. Safe from any thread, but not in a
+// signal handler.
 void RemoveTemporaryFilesForExit() noexcept;
 
-// How many ReplacingOutputFile commits have completed in this process; once
-// RemoveTemporaryFilesForExit has returned, the number is final.
+// How many output files (of either kind) have been committed in this
+// process; once RemoveTemporaryFilesForExit has returned, the number is
+// final.
 uint64_t CommittedFileCount() noexcept;
 
+// For tests only: hook runs after each piece that a ReplacingOutputFile or
+// InPlaceOutputFile hands to the system, outside every lock, so that a test
+// can hold a writer in the middle of its file. Set it before any write
+// starts; an empty one switches it off.
+void SetWriteHookForTesting(std::function<void()> hook);
+
 // Fault injection for tests only: after limit more bytes, every write of a
-// ReplacingOutputFile stores nothing and fails as a full disk would.
+// ReplacingOutputFile or InPlaceOutputFile stores nothing and fails as a
+// full disk would.
 // A negative limit switches the fault off.
 void SetWriteLimitForTesting(int64_t limit);
 

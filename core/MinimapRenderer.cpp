@@ -131,7 +131,8 @@ std::vector<PaintedRectangle> UnitRectangles(const TPUDData& scenario, int32_t s
     std::vector<PaintedRectangle> rectangles;
     if (mapPixels == 0 || scenario.UnitCount <= 0)
         return rectangles;
-    rectangles.reserve(static_cast<std::size_t>(scenario.UnitCount));
+    // UnitCount is a public field: reserve no more than the stored records.
+    rectangles.reserve(std::min(static_cast<std::size_t>(scenario.UnitCount), scenario.Units.size() / UnitRecordSize));
     for (int32_t index = 0; index < scenario.UnitCount; ++index) {
         uint16_t x, y, width, height;
         uint8_t unitType, owner, color;

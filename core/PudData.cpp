@@ -21,43 +21,44 @@ constexpr uint8_t UnknownOwnerColor = 0;
 constexpr uint16_t MissingSizeWidth = 1;
 constexpr uint16_t MissingSizeHeight = 1;
 
-void ReadChunks(TPUDData& pud, InputFile& file)
+void ReadChunks(TPUDData& pud, ChunkIndex& chunks)
 {
-    int32_t length = pud.FindChunk(file, chunk_tag::Era);
+    int32_t length = chunks.Find(chunk_tag::Era);
     if (length < 2)
         throw EPUDEx("Invalid PUD (no ERA chunk).");
-    pud.Era = ReadChunkWord(file);
+    pud.Era = chunks.ReadWord();
 
     // Swamp maps keep their era in ERAX; ERA then names an older tileset.
-    length = pud.FindChunk(file, chunk_tag::EraX);
+    length = chunks.Find(chunk_tag::EraX);
     if (length >= 2)
-        pud.Era = ReadChunkWord(file);
+        pud.Era = chunks.ReadWord();
 
-    length = pud.FindChunk(file, chunk_tag::Dim);
+    length = chunks.Find(chunk_tag::Dim);
     if (length < 2)
         throw EPUDEx("Invalid PUD (no DIM chunk).");
-    pud.MapSize = ReadChunkWord(file);  // the width; maps are square
+    pud.MapSize = chunks.ReadWord();  // the width; maps are square
 
-    length = pud.FindChunk(file, chunk_tag::UnitTypeData);
+    length = chunks.Find(chunk_tag::UnitTypeData);
     if (length < MinimumUnitDataLength)
         throw EPUDEx("Invalid PUD (missing or invalid UDTA chunk).");
-    pud.UnitData = ReadChunkData(file, length);
+    pud.UnitData = chunks.ReadData(length);
 
-    length = pud.FindChunk(file, chunk_tag::TileMap);
+    length = chunks.Find(chunk_tag::TileMap);
     const int64_t side = pud.MapSize;
     const int64_t tileBytes = 2 * side * side;
     if (length != tileBytes)
         throw EPUDEx("Invalid PUD (missing or invalid MTXM chunk).");
     if (tileBytes == 0)  // a map of side 0 has no tile map to hold
         throw EPUDEx("Out of memory.");
-    const std::vector<uint8_t> storedTiles = ReadChunkData(file, length);
+    // Both buffers are bounded by the chunk just read, and so by the file.
+    const std::vector<uint8_t> storedTiles = chunks.ReadData(length);
     pud.TileMap = AllocateBuffer<TileCode>(static_cast<std::size_t>(side * side));
     for (std::size_t i = 0; i < pud.TileMap.size(); ++i)
         pud.TileMap[i] = ReadU16LE(&storedTiles[2 * i]);
 
-    length = pud.FindChunk(file, chunk_tag::Units);
+    length = chunks.Find(chunk_tag::Units);
     if (length > 0) {
-        pud.Units = ReadChunkData(file, length);
+        pud.Units = chunks.ReadData(length);
         pud.UnitCount = length / UnitRecordSize;
     }
 }
@@ -88,8 +89,15 @@ void TPUDData::LoadFromFile(const std::string& fileName)
 void TPUDData::LoadFromOpenFile(InputFile& file)
 {
     ReleaseBuffers();
+    ChunkIndex chunks(file);
+    LoadFromChunks(chunks);
+}
+
+void TPUDData::LoadFromChunks(ChunkIndex& chunks)
+{
+    ReleaseBuffers();
     try {
-        ReadChunks(*this, file);
+        ReadChunks(*this, chunks);
     } catch (...) {
         // Nothing of a failed file stays, so two files are never mixed.
         ReleaseBuffers();

@@ -49,6 +49,9 @@ public:
     // The same from a file the caller opened and closes, so that another
     // reader can take more from it.
     void LoadFromOpenFile(InputFile& file);
+    // The same from the chunks of such a file, for another reader that
+    // searches more of them through the same index.
+    void LoadFromChunks(ChunkIndex& chunks);
 
     // The chunk search of ScenarioChunks.h: the stated length of the first
     // chunk with tag, the file positioned at its data; -1 when none is found.

@@ -62,38 +62,38 @@ namespace {
 
 // One byte per slot (OWNR, SIDE); the slots of a missing chunk stay unset.
 template <class Value>
-void ReadSlotBytes(InputFile& file, const ChunkTag& tag, TScenarioInfo& info, std::optional<Value> PlayerSlot::*field,
-                   Value (*decode)(uint8_t))
+void ReadSlotBytes(ChunkIndex& chunks, const ChunkTag& tag, TScenarioInfo& info,
+                   std::optional<Value> PlayerSlot::*field, Value (*decode)(uint8_t))
 {
-    if (const auto data = ReadOptionalChunk(file, tag, StoredSlotCount)) {
+    if (const auto data = ReadOptionalChunk(chunks, tag, StoredSlotCount)) {
         for (int slot = 0; slot < PlayerSlotCount; ++slot)
             info.Slots[slot].*field = decode((*data)[slot]);
     }
 }
 
 // One 16-bit word per slot (SGLD, SLBR, SOIL).
-void ReadSlotWords(InputFile& file, const ChunkTag& tag, TScenarioInfo& info,
+void ReadSlotWords(ChunkIndex& chunks, const ChunkTag& tag, TScenarioInfo& info,
                    std::optional<uint16_t> PlayerSlot::*field)
 {
-    if (const auto data = ReadOptionalChunk(file, tag, 2 * StoredSlotCount)) {
+    if (const auto data = ReadOptionalChunk(chunks, tag, 2 * StoredSlotCount)) {
         for (int slot = 0; slot < PlayerSlotCount; ++slot)
             info.Slots[slot].*field = ReadU16LE(&(*data)[2 * slot]);
     }
 }
 
-void ReadMetadata(InputFile& file, TScenarioInfo& info)
+void ReadMetadata(ChunkIndex& chunks, TScenarioInfo& info)
 {
-    if (const auto data = ReadOptionalChunk(file, chunk_tag::Version, 2))
+    if (const auto data = ReadOptionalChunk(chunks, chunk_tag::Version, 2))
         info.Version = ReadU16LE(data->data());
-    if (const auto data = ReadOptionalChunk(file, chunk_tag::Description, DescriptionLength)) {
+    if (const auto data = ReadOptionalChunk(chunks, chunk_tag::Description, DescriptionLength)) {
         const auto end = std::find(data->begin(), data->end(), uint8_t{0});
         info.Description = CodePage437ToUtf8(std::string(data->begin(), end));
     }
-    ReadSlotBytes(file, chunk_tag::Owners, info, &PlayerSlot::Controller, ControllerOfCode);
-    ReadSlotBytes(file, chunk_tag::Races, info, &PlayerSlot::Race, RaceOfCode);
-    ReadSlotWords(file, chunk_tag::StartingGold, info, &PlayerSlot::Gold);
-    ReadSlotWords(file, chunk_tag::StartingLumber, info, &PlayerSlot::Lumber);
-    ReadSlotWords(file, chunk_tag::StartingOil, info, &PlayerSlot::Oil);
+    ReadSlotBytes(chunks, chunk_tag::Owners, info, &PlayerSlot::Controller, ControllerOfCode);
+    ReadSlotBytes(chunks, chunk_tag::Races, info, &PlayerSlot::Race, RaceOfCode);
+    ReadSlotWords(chunks, chunk_tag::StartingGold, info, &PlayerSlot::Gold);
+    ReadSlotWords(chunks, chunk_tag::StartingLumber, info, &PlayerSlot::Lumber);
+    ReadSlotWords(chunks, chunk_tag::StartingOil, info, &PlayerSlot::Oil);
 
     if (info.Slots[0].Controller) {
         const auto plays = [](const PlayerSlot& slot) {
@@ -136,11 +136,12 @@ void TScenarioInfo::LoadFromFile(const std::string& fileName, TPUDData& scenario
     scenario = TPUDData();
     try {
         InputFile file(fileName);
-        scenario.LoadFromOpenFile(file);
+        ChunkIndex chunks(file);
+        scenario.LoadFromChunks(chunks);
         Era = scenario.Era;
         MapSize = scenario.MapSize;
         UnitCount = scenario.UnitCount;
-        ReadMetadata(file, *this);
+        ReadMetadata(chunks, *this);
         CountUnits(scenario, *this);
         file.Close();
     } catch (...) {

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the scenario reader as a file, then asks for the
-// props of every unit it found.
+// props of every unit it found; and checks that the chunk index finds what
+// a search from byte 0 finds, for every tag, in an order the input chooses.
 #include "FuzzSupport.h"
 
 #include "Exceptions.h"
@@ -7,10 +8,31 @@
 
 using namespace tessel;
 
+namespace {
+
+void CompareChunkSearches(const std::string& path, const uint8_t* data, std::size_t size)
+{
+    InputFile indexed(path);
+    InputFile plain(path);
+    ChunkIndex chunks(indexed);
+    // The last bytes choose the order of the searches.
+    for (std::size_t k = 0; k < IndexedChunkTags.size(); ++k) {
+        const std::size_t pick = size > k ? data[size - 1 - k] : k;
+        const ChunkTag& tag = IndexedChunkTags[pick % IndexedChunkTags.size()];
+        const int32_t expected = FindChunk(plain, tag);
+        FUZZ_CHECK(chunks.Find(tag) == expected);
+        FUZZ_CHECK(expected == -1 || indexed.Position() == plain.Position());
+    }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     static fuzz::MemoryFile input;
     input.Replace(data, size);
+    if (static_cast<int64_t>(size) <= MaximumScenarioSize)
+        CompareChunkSearches(input.Path(), data, size);
 
     TPUDData scenario;
     try {

@@ -104,22 +104,29 @@ std::vector<uint8_t> EncodeAtLevel(const uint8_t* raster, uint16_t width, uint16
     return bytes;
 }
 
+// Stores the encoded bytes and commits the file; a failure to store them is
+// shown, and the file goes as its class leaves one that is not committed.
+template <class OutputFile>
+bool StorePng(const std::vector<uint8_t>& bytes, OutputFile& file)
+{
+    try {
+        file.Write(bytes.data(), bytes.size());
+        if constexpr (requires { file.Flush(); })
+            file.Flush();
+    } catch (const EInOutError& error) {
+        ErrorBox("Error writing PNG file: " + error.Message());
+        return false;
+    }
+    file.Commit();
+    return true;
+}
+
 bool WritePng(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
               const BmpPalette& palette, int compressionLevel)
 {
     const std::vector<uint8_t> bytes = EncodeAtLevel(raster, width, height, palette, compressionLevel);
     const std::unique_ptr<ReplacingOutputFile> file = CreateImageFile(fileName);
-    if (!file)
-        return false;
-    try {
-        file->Write(bytes.data(), bytes.size());
-        file->Flush();
-    } catch (const EInOutError& error) {
-        ErrorBox("Error writing PNG file: " + error.Message());
-        return false;
-    }
-    file->Commit();
-    return true;
+    return file && StorePng(bytes, *file);
 }
 
 }  // namespace
@@ -139,6 +146,14 @@ bool WriteFastPngFile(const uint8_t* raster, uint16_t width, uint16_t height, co
                       const BmpPalette& palette)
 {
     return WritePng(raster, width, height, fileName, palette, FastPngCompression);
+}
+
+bool WriteFastPngInPlace(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
+                         const BmpPalette& palette)
+{
+    const std::vector<uint8_t> bytes = EncodeAtLevel(raster, width, height, palette, FastPngCompression);
+    const std::unique_ptr<InPlaceOutputFile> file = OpenImageFileInPlace(fileName);
+    return file && StorePng(bytes, *file);
 }
 
 }  // namespace tessel

@@ -22,4 +22,9 @@ bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const 
 bool WriteFastPngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
                       const BmpPalette& palette);
 
+// WriteFastPngFile into an existing file written in place (see
+// InPlaceOutputFile): the whole image is encoded before the file is touched.
+bool WriteFastPngInPlace(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
+                         const BmpPalette& palette);
+
 }  // namespace tessel

@@ -25,6 +25,7 @@ corpus=$(sed -n 's/^TESSEL_CORPUS_DIR:PATH=//p' "$build/CMakeCache.txt")
 cmake --build "$build" --target tessel_fuzz -j "$jobs"
 "$build/fuzz/tessel_fuzz_seeds" "$build/seeds"
 mkdir -p "$build/findings"
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=16
 
 for target in $targets; do
   binary="$build/fuzz/tessel_fuzz_$target"
@@ -39,9 +40,13 @@ for target in $targets; do
   echo "== fuzzing $target for $seconds s"
   log="$build/findings/$target.log"
   rm -f "$build/findings/$target-"*  # reported by the run that made them
-  # malloc_limit_mb: no input of these sizes needs a single block of 64 MB
-  # (the largest entry holds 16 MB); a bigger request is a finding.
-  if ! "$binary" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -malloc_limit_mb=64 \
+  # The readers' bounds make any greed or slowness a finding: no block above
+  # 16 MB (the largest archive entry holds 16 MB - 1; a scenario buffer at
+  # most 4 MiB), no more than 256 MB in all (an era of four 16 MB entries
+  # under AddressSanitizer, whose quarantine is cut to 16 MB so that it
+  # does not count), and 5 s per input (1 s of CPU at the size limit in a
+  # release build; the sanitizers make it several times slower).
+  if ! "$binary" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=256 -malloc_limit_mb=16 \
       -entropic_scale_per_exec_time=1 -print_final_stats=1 \
       -artifact_prefix="$build/findings/$target-" "${dirs[@]}" >"$log" 2>&1; then
     tail -n 40 "$log" >&2

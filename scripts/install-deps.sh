@@ -16,8 +16,12 @@ packages=(
   dpkg-dev file lintian appstream desktop-file-utils shared-mime-info man-db groff-base bash-completion
   # GNOME's thumbnail factory, which runs the thumbnailer in a bubblewrap sandbox
   python3-gi gir1.2-gnomedesktop-3.0 gir1.2-gdkpixbuf-2.0 bubblewrap
+  # Thunar's thumbnail service on a private session bus, called through gdbus
+  tumbler dbus dbus-bin libglib2.0-bin
   # the gallery's browser test
   chromium
+  # bench/limit-programs.sh: the CPU time and peak memory of whole programs
+  time
 )
 
 missing=()

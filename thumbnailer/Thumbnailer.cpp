@@ -3,11 +3,16 @@
 #include "BuiltinTileset.h"
 #include "ErrorBox.h"
 #include "Exceptions.h"
+#include "FileIdentity.h"
+#include "FileLayer.h"
 #include "MakeMinimap.h"
 #include "PngWriter.h"
 #include "Settings.h"
+#include "SignalWatcher.h"
+#include "TerminalName.h"
 #include "ThumbnailerArguments.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -36,27 +41,23 @@ std::shared_ptr<const TTerrainData> LoadTerrain(const std::string& archivePath, 
     return terrain;
 }
 
-// File names come from anywhere: a control character in one must not
-// split the single line of a failure.
-std::string OneLine(std::string text)
-{
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return text;
-}
-
-bool SameFile(const std::string& a, const std::string& b)
+// tumbler makes OUTPUT itself, keeps it open and reads the thumbnail through
+// that handle, so an OUTPUT that exists is written in place; GNOME's factory
+// names one that does not exist yet, made as every other output is.
+bool WriteThumbnailImage(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
+                         const BmpPalette& palette)
 {
     std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
+    if (fs::is_regular_file(path, error))
+        return WriteFastPngInPlace(raster, width, height, path, palette);
+    return WriteFastPngFile(raster, width, height, path, palette);
 }
 
 // The first failure shown while making the thumbnail; none on success.
 std::optional<std::string> MakeThumbnail(const ThumbnailRequest& request, const std::string& settingsFile)
 {
     // Replacing the scenario with its own thumbnail would lose it.
-    if (SameFile(request.Input, request.Output))
+    if (IsSameFile(request.Input, request.Output))
         return "Error: OUTPUT is the scenario file itself";
 
     TMinimapSettings settings;
@@ -66,7 +67,7 @@ std::optional<std::string> MakeThumbnail(const ThumbnailRequest& request, const 
 
     MinimapBackend backend;
     backend.LoadTerrain = LoadTerrain;
-    backend.WriteImage = WriteFastPngFile;
+    backend.WriteImage = WriteThumbnailImage;
     backend.NeedsArchive = false;
 
     std::optional<std::string> failure;
@@ -88,7 +89,9 @@ int RunThumbnailer(const std::vector<std::string>& args, const std::string& sett
     try {
         parsed = ParseThumbnailerArguments(args);
     } catch (const ArgumentError& error) {
-        err << "tessel-thumbnailer: " << OneLine(error.what()) << " (see --help)\n";
+        // File names come from anywhere: a control character in one must
+        // neither act on a terminal nor split the single line of a failure.
+        err << "tessel-thumbnailer: " << TerminalName(error.what()) << " (see --help)\n";
         return ExitFailure;
     }
     if (const auto* information = std::get_if<InformationRequest>(&parsed)) {
@@ -97,10 +100,20 @@ int RunThumbnailer(const std::vector<std::string>& args, const std::string& sett
     }
     const auto& request = std::get<ThumbnailRequest>(parsed);
     if (const auto failure = MakeThumbnail(request, settingsFile)) {
-        err << "tessel-thumbnailer: " << OneLine(request.Input + ": " + *failure) << '\n';
+        err << "tessel-thumbnailer: " << TerminalName(request.Input) << ": " << TerminalName(*failure) << '\n';
         return ExitFailure;
     }
     return ExitSuccess;
+}
+
+int RunThumbnailerProcess(const std::vector<std::string>& args, const std::string& settingsFile, std::ostream& out,
+                          std::ostream& err)
+{
+    const SignalWatcher watcher([](int signal) {
+        RemoveTemporaryFilesForExit();
+        std::_Exit(ExitOnSignal + signal);
+    });
+    return RunThumbnailer(args, settingsFile, out, err);
 }
 
 }  // namespace tessel::thumbnailer

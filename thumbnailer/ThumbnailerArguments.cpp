@@ -19,9 +19,12 @@ const char* const ThumbnailerUsage =
     "\n"
     "The game archive and the unit display come from the settings of the\n"
     "desktop program tessel (~/.config/tessel.ini), which are only read; when\n"
-    "the archive cannot be read, Tessel's built-in tileset is used. Exit\n"
-    "status: 0 when OUTPUT was written; 1 otherwise, with one line on standard\n"
-    "error and no OUTPUT.\n";
+    "the archive cannot be read, Tessel's built-in tileset is used. An OUTPUT\n"
+    "that exists as a file (thumbnail services make it and read it back) is\n"
+    "written in place. Exit status: 0 when OUTPUT was written; 1 otherwise,\n"
+    "with one line on standard error and no image in OUTPUT; 128 + the\n"
+    "signal's number when ended by SIGINT, SIGTERM, SIGHUP or SIGPIPE, also\n"
+    "with no image in OUTPUT.\n";
 
 namespace {
 

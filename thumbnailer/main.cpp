@@ -1,4 +1,5 @@
 #include "Settings.h"
+#include "TerminalName.h"
 #include "Thumbnailer.h"
 
 #include <exception>
@@ -7,11 +8,11 @@
 int main(int argc, char** argv)
 {
     try {
-        return tessel::thumbnailer::RunThumbnailer(std::vector<std::string>(argv + 1, argv + argc),
-                                                   tessel::DesktopSettingsFile(), std::cout, std::cerr);
+        return tessel::thumbnailer::RunThumbnailerProcess(std::vector<std::string>(argv + 1, argv + argc),
+                                                          tessel::DesktopSettingsFile(), std::cout, std::cerr);
     } catch (const std::exception& error) {
         // Nothing should get here; the contract holds even so.
-        std::cerr << "tessel-thumbnailer: " << error.what() << '\n';
+        std::cerr << "tessel-thumbnailer: " << tessel::TerminalName(error.what()) << '\n';
         return tessel::thumbnailer::ExitFailure;
     }
 }

@@ -5,6 +5,7 @@
 #include "Exceptions.h"
 #include "ExtentListBox.h"
 #include "Forms.h"
+#include "HostileScenarios.h"
 #include "Layout.h"
 #include "MakeMinimap.h"
 #include "MinimapSettings.h"
@@ -492,6 +493,21 @@ private slots:
         QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
         QCOMPARE(Entries(), MapPaths({"MAP01.PUD"}));
         QCOMPARE(Main().OpenDialogFileName(), MapPath("MAP01.PUD"));
+    }
+
+    void aScenarioLargerThanTheLimitFailsTheBatchWithItsMessageAndStaysListed()
+    {
+        WriteScenarioFile(MapPath("a.pud"), 0);
+        // 4 MiB and one byte, nearly all a hole in the file.
+        hostile::WriteEmptyChunksAfterMap(MapPath("large.pud").toStdString(), 4 * 1024 * 1024 + 1);
+        Add(MapPaths({"a.pud", "large.pud"}));
+        BoxAnswerer answerer;  // Enter: OK to the error
+        Batch();
+
+        QCOMPARE(answerer.Texts().value(0), QStringLiteral("Error: Invalid PUD (file larger than 4 MiB)."));
+        QCOMPARE(Entries(), MapPaths({"large.pud"}));
+        QVERIFY(QFile::exists(OutPath("a.bmp")));
+        QVERIFY(!QFile::exists(OutPath("large.bmp")));
     }
 
     void aBatchOverTheRealScenariosLeavesExactlyTheBrokenOnes()

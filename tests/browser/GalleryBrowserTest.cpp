@@ -1,6 +1,7 @@
 // The gallery page in a real browser: a gallery of written scenarios (the
-// demo maps, names that need escaping, a sub-folder, broken files) plus the
-// real maps of the corpus, opened from disk in headless Chromium.
+// demo maps, names that need escaping, a sub-folder, broken files), a second
+// collection and a file of the same names, plus the real maps of the corpus,
+// opened from disk in headless Chromium.
 #include "ChromiumSession.h"
 
 #include "CliRun.h"
@@ -60,6 +61,15 @@ const WrittenMap WrittenMaps[] = {
 
 const char* const BrokenMaps[] = {"broken/no_dim.pud", "broken/empty.pud"};
 
+// A second collection of the same folder name, and two files given by
+// themselves, each a map whose name the first collection has too.
+const WrittenMap OtherCollection = {"golf course.pud", 32, 3, "Another green", 2};
+const WrittenMap LooseFiles[] = {{"one/golf course.pud", 64, 0, "A green of its own", 4},
+                                 {"two/golf course.pud", 96, 2, "A green of its own too", 6}};
+
+// Several folders are given: the maps of the first are shown below its name.
+std::string InScenarios(const std::string& path) { return "scenarios/" + path; }
+
 std::string FileUrl(const std::string& path)
 {
     return "file://" + cli::RelativeUrl(fs::absolute(path).lexically_normal().string());
@@ -99,10 +109,19 @@ protected:
         fs::create_directories(scenarios + "/broken");
         ScenarioWriter().Chunk(chunk_tag::Era, EraChunkData(0)).WriteTo(scenarios + "/" + BrokenMaps[0]);
         ScenarioWriter().WriteTo(scenarios + "/" + BrokenMaps[1]);
+        const std::string other = folder_->File("other/scenarios");
+        fs::create_directories(other);
+        WriteScenario(MapContent(OtherCollection)).WriteTo(other + "/" + OtherCollection.path);
 
         // No game archive: the gallery is made with the built-in tileset.
         std::vector<std::string> args{"gallery", "--no-settings", "--builtin-tileset", "-q", "-o",
-                                      site(),    "--title",       "Test maps",         scenarios};
+                                      site(),    "--title",       "Test maps",         scenarios, other};
+        for (const WrittenMap& map : LooseFiles) {
+            const std::string loose = folder_->File("loose/" + map.path);
+            fs::create_directories(fs::path(loose).parent_path());
+            WriteScenario(MapContent(map)).WriteTo(loose);
+            args.push_back(loose);
+        }
         const std::string corpus = TESSEL_CORPUS_DIR;
         if (fs::is_directory(corpus))
             args.push_back(corpus);
@@ -193,8 +212,8 @@ TEST_F(GalleryInBrowser, ShowsACardWithALoadedImageAndAnAltTextForEveryMapAndLis
         "f.textContent]))");
     ASSERT_EQ(failures.size(), (*maps_).size() - all.size());
     for (const char* broken : BrokenMaps) {
-        ASSERT_TRUE(failures.contains(broken)) << broken;
-        EXPECT_NE(failures[broken].get<std::string>().find("Error: Invalid PUD ("), std::string::npos);
+        ASSERT_TRUE(failures.contains(InScenarios(broken))) << broken;
+        EXPECT_NE(failures[InScenarios(broken)].get<std::string>().find("Error: Invalid PUD ("), std::string::npos);
     }
     EXPECT_EQ(browser_->Evaluate("document.title"), "Test maps");
 }
@@ -241,7 +260,30 @@ TEST_F(GalleryInBrowser, SearchesNamesAndDescriptionsAsTypedAndPutsTheSearchInTh
     EXPECT_EQ(browser_->Evaluate("document.getElementById('q').value"), "golf");
 
     GoTo("q=%3C%2Fscript%3E");  // "</script>" stays text in a description
-    EXPECT_EQ(VisibleCards(), (StringSet{"sub/war%20<b>&'quote\".pud"}));
+    EXPECT_EQ(VisibleCards(), (StringSet{InScenarios("sub/war%20<b>&'quote\".pud")}));
+}
+
+// Maps of one name from two collections and a file given by itself: each
+// is a card of its own, found by its name and shown with its collection.
+TEST_F(GalleryInBrowser, MapsOfOneNameInSeveralCollectionsAreCardsOfTheirOwnAndFoundByName)
+{
+    const json cards = browser_->Evaluate("[...document.querySelectorAll('[data-map]')].map((c) => c.dataset.map)");
+    EXPECT_EQ(cards.get<StringSet>().size(), cards.size()) << "a data-map shared by two cards";
+    EXPECT_EQ(cards.size(), MapsWhere([](const json&) { return true; }).size());
+
+    const StringSet golfCourses{InScenarios("golf course.pud"), "scenarios-2/golf course.pud", "golf course.pud",
+                                "golf course-2.pud"};
+    GoTo("q=golf%20course");
+    EXPECT_EQ(VisibleCards(), golfCourses);
+    const json folders = browser_->Evaluate(
+        "Object.fromEntries([...document.querySelectorAll('[data-map]')].filter((c) => !c.hidden)"
+        ".map((c) => [c.dataset.map, c.querySelector('.folder').hidden ? '' : c.querySelector('.folder').textContent]))");
+    EXPECT_EQ(folders, (json{{"scenarios/golf course.pud", "scenarios"},
+                             {"scenarios-2/golf course.pud", "scenarios-2"},
+                             {"golf course.pud", ""},
+                             {"golf course-2.pud", ""}}));
+    GoTo("q=its%20own%20too");
+    EXPECT_EQ(VisibleCards(), StringSet{"golf course-2.pud"});
 }
 
 TEST_F(GalleryInBrowser, SortsByPlayersMostFirstThenByName)

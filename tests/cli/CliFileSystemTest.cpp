@@ -1,6 +1,7 @@
 // A batch of the command-line renderer against an output folder that fails
 // it: each failing entry is one line, the run goes on, and every bitmap that
 // stood in the folder before is left byte for byte.
+#include "PlantedLinks.h"
 #include "ScopedReadOnly.h"
 #include "TestSupport.h"
 
@@ -32,6 +33,8 @@ protected:
     }
 
     std::string Scenario(const std::string& name) const { return dir.File(name + ".pud"); }
+    // What the run shows for a scenario: the file name given.
+    static std::string Shown(const std::string& name) { return name + ".pud"; }
     std::string Output(const std::string& name) const { return dir.File("out/" + name + ".bmp"); }
 
     // One worker, so that the entries meet the file system in order.
@@ -65,7 +68,7 @@ TEST_F(CliFileSystem, ADiskThatFillsUpMidBatchFailsTheRestAndKeepsTheirEarlierBi
         status = RenderAll(errors, dir.File("out"));
     }
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(errors, Scenario("b") + ": Error writing BMP file: Disk full\n" + Scenario("c") +
+    EXPECT_EQ(errors, Shown("b") + ": Error writing BMP file: Disk full\n" + Shown("c") +
                           ": Error writing BMP header : Disk full\n");
     EXPECT_EQ(ReadFileBytes(Output("a")).size(), 26678u);
     EXPECT_EQ(ReadFileBytes(Output("b")), earlierB);
@@ -80,7 +83,7 @@ TEST_F(CliFileSystem, AnOutputPathThatIsAFolderFailsThatEntryAlone)
 
     std::string errors;
     EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
-    EXPECT_EQ(errors, Scenario("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
+    EXPECT_EQ(errors, Shown("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
     EXPECT_TRUE(FileExists(Output("a")));
     EXPECT_TRUE(FileExists(Output("c")));
     EXPECT_EQ(ReadFileBytes(Output("b") + "/inside.txt"), (std::vector<uint8_t>{1, 2}));
@@ -98,7 +101,7 @@ TEST_F(CliFileSystem, AReadOnlyOutputFolderFailsEveryEntryAndChangesNothing)
     EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
     std::string expected;
     for (const char* name : {"a", "b", "c"})
-        expected += Scenario(name) + ": Error opening output file \"" + Output(name) + "\" : File access denied\n";
+        expected += Shown(name) + ": Error opening output file \"" + Output(name) + "\" : File access denied\n";
     EXPECT_EQ(errors, expected);
     EXPECT_EQ(ReadFileBytes(Output("a")), earlier);
     EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{"a.bmp"});
@@ -116,10 +119,42 @@ TEST_F(CliFileSystem, AReadOnlyOutputFileFailsAsOpeningItWouldAndStaysAsItWas)
 
         std::string errors;
         EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
-        EXPECT_EQ(errors, Scenario("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
+        EXPECT_EQ(errors, Shown("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
         EXPECT_EQ(ReadFileBytes(Output("b")), earlier);
         EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
     });
+}
+
+// Root rendering into a shared folder such as /tmp must not replace the file
+// that another user's link there points to.
+TEST_F(CliFileSystem, ALinkAnotherUserPlantedInASharedOutputFolderFailsThatEntryAndKeepsItsTarget)
+{
+    PlantedLinks planted(dir.File("out"));
+    if (!planted.Active())
+        GTEST_SKIP() << planted.Why();
+    WriteText(dir.File("victim.conf"), "keep");
+    planted.Plant(Output("b"), dir.File("victim.conf"));
+
+    std::string errors;
+    EXPECT_EQ(RenderAll(errors, dir.File("out")), 1);
+    EXPECT_EQ(errors, Shown("b") + ": Error opening output file \"" + Output("b") + "\" : File access denied\n");
+    EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
+    EXPECT_TRUE(fs::is_symlink(Output("b")));
+    EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp"}));
+
+    // The gallery's minimaps go the same way.
+    fs::create_directories(dir.File("site/minimaps"));
+    ASSERT_TRUE(planted.Share(dir.File("site/minimaps")));
+    planted.Plant(dir.File("site/minimaps/b.png"), dir.File("victim.conf"));
+    std::ostringstream out, err;
+    cli::Console console{out, err, false};
+    EXPECT_EQ(cli::RunCli({"gallery", "--no-settings", "-q", "-j", "1", "-a", dir.File("MAINDAT.WAR"), "-o",
+                           dir.File("site"), Scenario("a"), Scenario("b"), Scenario("c")},
+                          console),
+              1);
+    EXPECT_NE(err.str().find(Shown("b") + ": Error opening output file"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("File access denied"), std::string::npos) << err.str();
+    EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
 }
 
 TEST_F(CliFileSystem, AnOutputFolderThatIsAFileFailsEveryEntryAndKeepsTheFile)
@@ -129,7 +164,7 @@ TEST_F(CliFileSystem, AnOutputFolderThatIsAFileFailsEveryEntryAndKeepsTheFile)
     EXPECT_EQ(RenderAll(errors, dir.File("taken")), 1);
     std::string expected;
     for (const char* name : {"a", "b", "c"})
-        expected += Scenario(name) + ": Error opening output file \"" + dir.File("taken/" + std::string(name) +
+        expected += Shown(name) + ": Error opening output file \"" + dir.File("taken/" + std::string(name) +
                                                                                ".bmp") + "\" : Invalid filename\n";
     EXPECT_EQ(errors, expected);
     EXPECT_EQ(ReadFileBytes(dir.File("taken")), (std::vector<uint8_t>{4, 2}));

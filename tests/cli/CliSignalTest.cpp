@@ -38,12 +38,15 @@ protected:
     // the signals at their defaults unless ignoredSignal is set.
     pid_t StartRender(int side, int ignoredSignal = 0) { return StartCli("render", side, ignoredSignal); }
 
-    // The same with command (render or gallery).
-    pid_t StartCli(const std::string& command, int side, int ignoredSignal = 0)
+    // The same with command (render or gallery) on the folder given; the
+    // standard output and error go to stdout.txt and stderr.txt, or both
+    // into outputPipe.
+    pid_t StartCli(const std::string& command, int side, int ignoredSignal = 0, const std::string& folder = "maps",
+                   int outputPipe = -1)
     {
         const std::vector<std::string> args{TESSEL_CLI_PROGRAM, command, "--no-settings", "-j", "2", "--size",
                                             std::to_string(side), "-a", dir.File("MAINDAT.WAR"), "-o",
-                                            dir.File("out"), dir.File("maps")};
+                                            dir.File("out"), dir.File(folder)};
         std::vector<char*> argv;
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -51,14 +54,21 @@ protected:
 
         posix_spawn_file_actions_t files;
         posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, 1, dir.File("stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&files, 2, dir.File("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (outputPipe >= 0) {
+            posix_spawn_file_actions_adddup2(&files, outputPipe, 1);
+            posix_spawn_file_actions_adddup2(&files, outputPipe, 2);
+        } else {
+            posix_spawn_file_actions_addopen(&files, 1, dir.File("stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                             0644);
+            posix_spawn_file_actions_addopen(&files, 2, dir.File("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                             0644);
+        }
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
         sigset_t signals;
         sigemptyset(&signals);
         posix_spawnattr_setsigmask(&attributes, &signals);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
             if (signal != ignoredSignal)
                 sigaddset(&signals, signal);
         posix_spawnattr_setsigdefault(&attributes, &signals);
@@ -211,6 +221,46 @@ TEST_F(CliSignal, ASignalEndsAGalleryWithoutItsPage)
               0u)
         << ReadText(dir.File("stdout.txt"));
     EXPECT_EQ(ReadText(dir.File("stderr.txt")), "tessel-cli: interrupted before the gallery's page was complete\n");
+}
+
+// As in "tessel-cli render ... 2>&1 | head -1": the next message meets a
+// closed pipe. That ends the run as SIGINT would, where the signal's own
+// default would end the process at once and leave temporary files.
+TEST_F(CliSignal, AClosedPipeOnTheMessagesEndsTheRunLikeASignal)
+{
+    // Scenarios that fail, a line each, between large ones, so that lines
+    // keep coming while minimaps are written.
+    fs::create_directories(dir.File("mixed"));
+    for (int k = 0; k < 12; ++k) {
+        const std::string name = dir.File("mixed/m" + std::string(k < 10 ? "0" : "") + std::to_string(k) + ".pud");
+        if (k % 2 == 0)
+            WriteFileBytes(name, std::vector<uint8_t>(100, 0x41));
+        else
+            WriteScenario(ScenarioContent{}).WriteTo(name);
+    }
+    constexpr int side = 8000;
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    const pid_t child = StartCli("render", side, 0, "mixed", ends[1]);
+    ::close(ends[1]);
+    ASSERT_GT(child, 0);
+    std::string firstLine;
+    for (char c; ::read(ends[0], &c, 1) == 1 && c != '\n';)
+        firstLine += c;
+    const bool midRun = WaitFor(child, [&] {
+        const OutputTree tree = Outputs(side);
+        return !tree.Finished.empty() && !tree.Others.empty();
+    });
+    ::close(ends[0]);
+    const int status = Status(child);
+    ASSERT_TRUE(midRun) << "the run ended or stalled before the pipe was closed";
+
+    EXPECT_NE(firstLine.find("m00.pud: Error"), std::string::npos) << firstLine;
+    EXPECT_EQ(status, 128 + SIGPIPE);
+    const OutputTree tree = Outputs(side);
+    EXPECT_EQ(tree.Others, std::vector<std::string>{});
+    EXPECT_FALSE(tree.Finished.empty());
+    EXPECT_LT(tree.Finished.size(), 6u);
 }
 
 // Under nohup a hang-up must not end the run. The images are large enough

@@ -165,7 +165,7 @@ TEST_F(CliTest, ANamedArchiveThatFailsKeepsItsMessagesAndNeverFallsBack)
         args.insert(args.begin() + 1, archiveArgs.begin(), archiveArgs.end());
         const CliRun run = RunTesselCli(args);
         EXPECT_EQ(run.Status, 1);
-        EXPECT_EQ(Lines(run.Err), std::vector<std::string>{dir.File("maps/a.pud") + ": Error: File not found"});
+        EXPECT_EQ(Lines(run.Err), std::vector<std::string>{"a.pud: Error: File not found"});
         EXPECT_FALSE(FileExists(dir.File("out/a.bmp")));
     }
 }
@@ -186,20 +186,23 @@ TEST_F(CliTest, FoldersAreSearchedRecursivelyAndKeepTheirSubFolders)
     EXPECT_FALSE(FileExists(dir.File("out/notes.bmp")));
 }
 
-TEST_F(CliTest, ASecondInputForTheSameOutputFailsAndOverwritesNothing)
+TEST_F(CliTest, ASecondInputForTheSameOutputGetsANumberedNameAndOverwritesNothing)
 {
     const std::string first = Map("one/map.pud", MapOfEra(0, 32));
     const std::string second = Map("two/map.pud", MapOfEra(1, 64));
 
     const CliRun run = Render({first, second});
-    EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(Lines(run.Err), std::vector<std::string>{second + ": Error: output file \"" + dir.File("out/map.bmp") +
-                                                       "\" is already written for \"" + first + "\""});
-    // The first map's picture: 32-tile maps are 160 pixels, like the second, so
-    // compare with a run of the first alone.
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"map-2.bmp", "map.bmp"}));
+    // Each picture is its own map's: compare with a run of each alone.
     const auto written = ReadFileBytes(dir.File("out/map.bmp"));
+    const auto writtenSecond = ReadFileBytes(dir.File("out/map-2.bmp"));
     ASSERT_EQ(Render({first}).Status, 0);
     EXPECT_EQ(ReadFileBytes(dir.File("out/map.bmp")), written);
+    ASSERT_EQ(Render({second}).Status, 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("out/map.bmp")), writtenSecond);
+    EXPECT_NE(written, writtenSecond);
 }
 
 TEST_F(CliTest, EachFailureIsOneLineAndTheRunGoesOn)
@@ -213,9 +216,9 @@ TEST_F(CliTest, EachFailureIsOneLineAndTheRunGoesOn)
     const CliRun run = Render({"-j", "2", dir.File("maps"), dir.File("maps/missing.pud")});
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(Lines(run.Err), (std::vector<std::string>{
-                                  dir.File("maps/a_broken.pud") + ": Error: Invalid PUD (no DIM chunk).",
-                                  dir.File("maps/c_era9.pud") + ": Error: Invalid era (9).",
-                                  dir.File("maps/missing.pud") + ": Error: File not found",
+                                  "a_broken.pud: Error: Invalid PUD (no DIM chunk).",
+                                  "c_era9.pud: Error: Invalid era (9).",
+                                  "missing.pud: Error: File not found",
                               }));
     EXPECT_TRUE(FileExists(dir.File("out/b_good.bmp")));
 }
@@ -227,8 +230,9 @@ TEST_F(CliTest, ADamagedEntryIsReportedForEveryScenarioOfItsEraWithOrWithoutTheC
     damaged.Entry(2, tables.Palette, true).Entry(3, tables.MMI, true).Entry(5, tables.TMI, true);
     damaged.RawEntry(4, 0, std::vector<uint8_t>(8, 0));  // MMT of length 0
     damaged.WriteTo(Archive());
-    const std::string a = Map("maps/a.pud", MapOfEra(0, 32));
-    const std::string b = Map("maps/b.pud", MapOfEra(0, 64));
+    Map("maps/a.pud", MapOfEra(0, 32));
+    Map("maps/b.pud", MapOfEra(0, 64));
+    const std::string a = "a.pud", b = "b.pud";
 
     const std::vector<std::string> expected{
         a + ": Error extracting entry #4: Out of memory.", a + ": Error: Cannot read MMT from maindat.war",
@@ -333,7 +337,7 @@ TEST_F(CliTest, AFolderWithoutScenariosIsAFailure)
                                                                dir.File("out"), dir.File("empty")})
                                                : RunTesselCli({"info", dir.File("empty")});
         EXPECT_EQ(run.Status, 1);
-        EXPECT_EQ(run.Err, dir.File("empty") + ": no scenario files found\n");
+        EXPECT_EQ(run.Err, (command == "info" ? dir.File("empty") : "empty") + ": no scenario files found\n");
         if (command == "render") {
             EXPECT_EQ(run.Out.rfind("written 0, failed 1, ", 0), 0u) << run.Out;
         }
@@ -352,17 +356,18 @@ TEST_F(CliTest, AFolderThatCannotBeReadIsAFailureAndTheRestIsRendered)
     fs::permissions(dir.File("maps/locked"), fs::perms::none);
     fs::permissions(dir.File("locked"), fs::perms::none);
     RunWithoutPrivileges(dir, [&] {
-        const std::vector<std::string> lines{dir.File("maps/locked") + ": Error: File access denied",
-                                             dir.File("locked") + ": Error: File access denied"};
-
+        // Two folders: each one's outputs and names go below its own name.
         const CliRun render = Render({dir.File("maps"), dir.File("locked")});
         EXPECT_EQ(render.Status, 1);
-        EXPECT_EQ(Lines(render.Err), lines);
-        EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "z"}));
+        EXPECT_EQ(Lines(render.Err), (std::vector<std::string>{"maps/locked: Error: File access denied",
+                                                                "locked: Error: File access denied"}));
+        EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{"maps"});
+        EXPECT_EQ(FolderEntries(dir.File("out/maps")), (std::vector<std::string>{"a.bmp", "z"}));
 
         const CliRun info = RunTesselCli({"info", dir.File("maps"), dir.File("locked")});
         EXPECT_EQ(info.Status, 1);
-        EXPECT_EQ(Lines(info.Err), lines);
+        EXPECT_EQ(Lines(info.Err), (std::vector<std::string>{dir.File("maps/locked") + ": Error: File access denied",
+                                                              dir.File("locked") + ": Error: File access denied"}));
         EXPECT_EQ(FirstLines(info.Out), (std::vector<std::string>{
                                             dir.File("maps/a.pud") + ": era 0 (forest), 32 x 32 tiles, 3 units",
                                             dir.File("maps/z/c.pud") + ": era 0 (forest), 32 x 32 tiles, 3 units"}));
@@ -385,8 +390,8 @@ TEST_F(CliTest, AFailureEscapingAJobFailsThatScenarioAlone)
         const CliRun run = Render({"-j", "2", dir.File("maps")});
         cli::SetJobHookForTesting({});
         EXPECT_EQ(run.Status, 1);
-        EXPECT_EQ(Lines(run.Err), (std::vector<std::string>{dir.File("maps/b.pud") + ": Error: worker failed",
-                                                            dir.File("maps/c.pud") + ": Error: unknown failure"}));
+        EXPECT_EQ(Lines(run.Err),
+                  (std::vector<std::string>{"b.pud: Error: worker failed", "c.pud: Error: unknown failure"}));
         EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "d.bmp"}));
     });
 }

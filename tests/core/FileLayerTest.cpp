@@ -2,6 +2,7 @@
 
 #include "Exceptions.h"
 #include "FileLayer.h"
+#include "PlantedLinks.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -223,6 +224,52 @@ TEST(FileLayer, ASymbolicLinkIsWrittenThroughToItsTarget)
     EXPECT_EQ(FolderEntries(dir.File("real")), (std::vector<std::string>{"new.bmp", "old.bmp"}));
 }
 
+int ErrorNumberOfWritingInPlace(const std::string& path)
+{
+    try {
+        InPlaceOutputFile file(path);
+        file.Write("new", 3);
+        file.Commit();
+    } catch (const EInOutError& error) {
+        return error.ErrorCode();
+    }
+    return 0;
+}
+
+// In a shared folder another user's link to a file of ours must not make
+// us replace that file, nor create the file a dangling one names; the
+// system decides, as it would for any program opening the link for writing.
+TEST(FileLayer, ALinkPlantedByAnotherUserInASharedFolderIsRefusedAndItsTargetKept)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("shared"));
+    PlantedLinks planted(dir.File("shared"));
+    if (!planted.Active())
+        GTEST_SKIP() << planted.Why();
+    WriteText(dir.File("victim.conf"), "keep");
+    const std::string toFile = dir.File("shared/thumb.bmp");
+    const std::string dangling = dir.File("shared/new.bmp");
+    planted.Plant(toFile, dir.File("victim.conf"));
+    planted.Plant(dangling, dir.File("created.conf"));
+    for (const std::string& link : {toFile, dangling}) {
+        SCOPED_TRACE(link);
+        EXPECT_EQ(ErrorNumberOfReplacing(link), io_error::AccessDenied);
+        EXPECT_EQ(ErrorNumberOfWritingInPlace(link), io_error::AccessDenied);
+    }
+    EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"shared", "victim.conf"}));
+    EXPECT_EQ(FolderEntries(dir.File("shared")), (std::vector<std::string>{"new.bmp", "thumb.bmp"}));
+
+    // The user's own links in the same folder are written through as ever.
+    WriteText(dir.File("mine.conf"), "old");
+    std::filesystem::create_symlink(dir.File("mine.conf"), dir.File("shared/mine.bmp"));
+    std::filesystem::create_symlink(dir.File("made.conf"), dir.File("shared/made.bmp"));
+    EXPECT_EQ(ErrorNumberOfReplacing(dir.File("shared/mine.bmp")), 0);
+    EXPECT_EQ(ErrorNumberOfReplacing(dir.File("shared/made.bmp")), 0);
+    EXPECT_EQ(ReadText(dir.File("mine.conf")), "new");
+    EXPECT_EQ(ReadText(dir.File("made.conf")), "new");
+}
+
 TEST(FileLayer, TheTemporaryNameIsShortWhateverTheLengthOfTheOutputName)
 {
     TempDir dir;
@@ -295,6 +342,87 @@ TEST(FileLayer, AfterTheTemporaryFilesAreRemovedForTheExitNoneIsMadeOrRenamed)
     });
     EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"kept.bmp"});
     EXPECT_EQ(ReadText(dir.File("kept.bmp")), "old");
+}
+
+TEST(FileLayer, AFileWrittenInPlaceAndNotCommittedIsLeftEmptyOnlyOnceWrittenTo)
+{
+    TempDir dir;
+    const std::string path = dir.File("thumbnail.png");
+    WriteText(path, "old");
+    { InPlaceOutputFile untouched(path); }
+    EXPECT_EQ(ReadText(path), "old");
+    {
+        InPlaceOutputFile abandoned(path);
+        abandoned.Write("n", 1);
+    }
+    EXPECT_EQ(ReadText(path), "");
+
+    WriteText(path, "old content");
+    {
+        InPlaceOutputFile full(path);
+        ScopedWriteLimit limit(2);
+        try {
+            full.Write("abcd", 4);
+            ADD_FAILURE() << "the write past the limit must fail";
+        } catch (const EInOutError& error) {
+            EXPECT_EQ(error.Message(), "Disk full");
+        }
+    }
+    EXPECT_EQ(ReadText(path), "");
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"thumbnail.png"});
+}
+
+// Never created and never anything but a regular file the process may open
+// for writing; a pipe is refused without waiting for a reader.
+TEST(FileLayer, OnlyAnExistingRegularFileThatOpensForWritingIsWrittenInPlace)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("pipe.png").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/null", dir.File("null.png"));
+    std::filesystem::create_directory(dir.File("folder.png"));
+    const struct {
+        const char* Name;
+        int Number;
+    } cases[] = {
+        {"missing.png", io_error::FileNotFound}, {"pipe.png", io_error::AccessDenied},
+        {"null.png", io_error::AccessDenied},    {"folder.png", io_error::AccessDenied},
+        {"none/x.png", io_error::InvalidFilename},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(ErrorNumberOfWritingInPlace(dir.File(c.Name)), c.Number);
+    }
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"folder.png", "null.png", "pipe.png"}));
+
+    RunWithoutPrivileges(dir, [&] {
+        const std::string locked = dir.File("locked.png");
+        WriteText(locked, "old");
+        std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+        EXPECT_EQ(ErrorNumberOfWritingInPlace(locked), io_error::AccessDenied);
+        EXPECT_EQ(ReadText(locked), "old");
+    });
+}
+
+// A process ending on a signal leaves no part of an image in a file it was
+// writing in place, and writes nothing more.
+TEST(FileLayer, TheExitEmptiesFilesWrittenInPlaceAndStopsFurtherWrites)
+{
+    TempDir dir;
+    WriteText(dir.File("written.png"), "old");
+    WriteText(dir.File("untouched.png"), "old");
+    RunInChildProcess([&] {
+        InPlaceOutputFile written(dir.File("written.png"));
+        written.Write("new image", 9);
+        InPlaceOutputFile untouched(dir.File("untouched.png"));
+
+        RemoveTemporaryFilesForExit();
+        EXPECT_EQ(ReadText(dir.File("written.png")), "");
+        EXPECT_THROW(written.Write("more", 4), Exception);
+        EXPECT_THROW(written.Commit(), Exception);
+        EXPECT_THROW(untouched.Write("late", 4), Exception);
+    });
+    EXPECT_EQ(ReadText(dir.File("written.png")), "");
+    EXPECT_EQ(ReadText(dir.File("untouched.png")), "old");
 }
 
 TEST(FileLayer, WriteLimitFailsLikeAFullDisk)

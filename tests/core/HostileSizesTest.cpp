@@ -9,27 +9,61 @@
 #include "BmpWriter.h"
 #include "ByteOrder.h"
 #include "Exceptions.h"
+#include "HostileScenarios.h"
 #include "MakeMinimap.h"
 #include "MinimapRenderer.h"
+#include "ScenarioInfo.h"
 #include "ScenarioWriter.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
 #include <sys/mman.h>
 
 namespace tessel::test {
 namespace {
 
 constexpr std::size_t Megabyte = 1024 * 1024;
+// The largest scenario file that is read, and the message for a larger one.
+constexpr int64_t ScenarioLimit = 4 * Megabyte;
+const std::string TooLarge = "Invalid PUD (file larger than 4 MiB).";
+constexpr int64_t TwoGigabytes = int64_t{1} << 31;
 
-// The message of a failed load.
-std::string LoadFailure(const std::string& path)
+// The message of a failed load, or "loaded".
+std::string FailureOf(const std::function<void()>& load)
 {
     try {
-        TPUDData scenario;
-        scenario.LoadFromFile(path);
+        load();
     } catch (const Exception& error) {
         return error.Message();
     }
     return "loaded";
+}
+
+std::string LoadFailure(const std::string& path)
+{
+    return FailureOf([&] { TPUDData().LoadFromFile(path); });
+}
+
+// The same through the catalogue reader.
+std::string CatalogueFailure(const std::string& path)
+{
+    return FailureOf([&] { TScenarioInfo().LoadFromFile(path); });
+}
+
+// The bytes this process has read through system calls so far (the rchar
+// line of /proc/self/io); none where the system does not tell.
+std::optional<int64_t> BytesReadByProcess()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    int64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:")
+            return value;
+    return std::nullopt;
 }
 
 ScenarioWriter HeadChunks(uint16_t side)
@@ -74,6 +108,149 @@ TEST(HostileSizes, ScenarioChunksStatingGigabytesFailWithoutAskingForThem)
         AllocationProbe probe;
         EXPECT_EQ(LoadFailure(path), c.message) << c.name;
         EXPECT_LT(probe.LargestRequest(), Megabyte) << c.name;
+    }
+}
+
+// The costly files of a review, each a few kilobytes on disk: before the
+// limit, the first asked for 4 GB, the second for 6.8 GB, and the third
+// took seconds to walk. Refused at once now, by both readers, and without
+// a buffer of any size.
+TEST(HostileSizes, AScenarioLargerThanTheLimitIsRefusedBeforeAnyOfItIsRead)
+{
+    TempDir dir;
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> write;
+    } cases[] = {
+        {"side_32767_with_its_2_gb_mtxm.pud", [](const std::string& path) { hostile::WriteMapOfSide(path, 32767); }},
+        {"unit_chunk_of_2_gb_zeros.pud", [](const std::string& path) { hostile::WriteZeroUnits(path, TwoGigabytes); }},
+        {"2_gb_of_empty_chunks.pud",
+         [](const std::string& path) { hostile::WriteEmptyChunksAfterMap(path, TwoGigabytes); }},
+        {"24_mb_of_units.pud", [](const std::string& path) { hostile::WriteZeroUnits(path, 24 * Megabyte); }},
+        {"one_byte_over_the_limit.pud",
+         [](const std::string& path) { hostile::WriteEmptyChunksAfterMap(path, ScenarioLimit + 1); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.File(c.name);
+        c.write(path);
+        // A refused request fails as exhausted memory would, so a reader
+        // that still asks for gigabytes fails here without taking them.
+        AllocationProbe probe(/*ceiling=*/64 * Megabyte);
+        EXPECT_EQ(LoadFailure(path), TooLarge);
+        EXPECT_EQ(CatalogueFailure(path), TooLarge);
+        EXPECT_LT(probe.LargestRequest(), 256 * 1024u);
+    }
+}
+
+// The same kinds of file at exactly the limit are read, each buffer no
+// larger than the file.
+TEST(HostileSizes, TheCostliestScenariosAtTheLimitLoadWithBuffersNoLargerThanTheFile)
+{
+    TempDir dir;
+    const std::string largest = dir.File("largest_map.pud");
+    const uint16_t side = hostile::WriteLargestMap(largest, ScenarioLimit);
+    EXPECT_EQ(side, 1447);
+    const std::string units = dir.File("units_to_the_limit.pud");
+    hostile::WriteZeroUnits(units, ScenarioLimit);
+    const std::string empty = dir.File("empty_chunks_to_the_limit.pud");
+    hostile::WriteEmptyChunksAfterMap(empty, ScenarioLimit);
+
+    AllocationProbe probe;
+    TPUDData scenario;
+    scenario.LoadFromFile(largest);
+    EXPECT_EQ(scenario.MapSize, side);
+    EXPECT_EQ(scenario.TileMap.size(), std::size_t{side} * side);
+    scenario.LoadFromFile(units);
+    EXPECT_EQ(scenario.UnitCount, (ScenarioLimit - hostile::SmallMapSize() - 8) / 8);
+    TScenarioInfo info;
+    info.LoadFromFile(empty);
+    EXPECT_EQ(info.MapSize, 32);
+    EXPECT_EQ(info.UnitCount, 0);
+    EXPECT_FALSE(info.Version);
+    EXPECT_LE(probe.LargestRequest(), std::size_t{ScenarioLimit});
+}
+
+// Every chunk search once started again at byte 0: a file of empty chunks
+// was walked once for each chunk that it lacks, nine times by the
+// catalogue reader. One walk now serves every search.
+TEST(HostileSizes, TheChunksOfAFileAreWalkedOnceForAllSearches)
+{
+    TempDir dir;
+    const std::string path = dir.File("empty_chunks_to_the_limit.pud");
+    hostile::WriteEmptyChunksAfterMap(path, ScenarioLimit);
+    const std::optional<int64_t> before = BytesReadByProcess();
+    if (!before)
+        GTEST_SKIP() << "the system does not count the bytes a process reads (/proc/self/io)";
+    TScenarioInfo info;
+    info.LoadFromFile(path);
+    const int64_t read = *BytesReadByProcess() - *before;
+    EXPECT_GE(read, ScenarioLimit);
+    EXPECT_LT(read, ScenarioLimit + ScenarioLimit / 4);
+}
+
+// A chunk longer than any scenario that is read can hold asks for no
+// buffer, also in a file that no reader would open.
+TEST(HostileSizes, AChunkLongerThanTheLimitIsExhaustedMemoryWithoutARequest)
+{
+    TempDir dir;
+    const std::string path = dir.File("8_mb_of_zeros.bin");
+    WriteFileBytes(path, {});
+    std::filesystem::resize_file(path, 8 * Megabyte);
+    InputFile file(path);
+    AllocationProbe probe;
+    EXPECT_THROW(ReadChunkData(file, static_cast<int32_t>(ScenarioLimit + 1)), EOutOfMemory);
+    EXPECT_LT(probe.LargestRequest(), Megabyte);
+    EXPECT_EQ(ReadChunkData(file, static_cast<int32_t>(ScenarioLimit)).size(), std::size_t{ScenarioLimit});
+}
+
+// UnitCount is a public field; a caller that sets it beyond the stored
+// records gets "Unit out of range." at the first missing one, and the
+// rectangles ask for room for the stored ones only.
+TEST(HostileSizes, AUnitCountBeyondTheStoredRecordsAsksForNoRoomForThem)
+{
+    TPUDData scenario;
+    scenario.MapSize = 32;
+    scenario.Units = UnitsChunkData({{1, 1, 0, 0, 0}});
+    scenario.UnitCount = 0x7FFFFFFF;
+    AllocationProbe probe(/*ceiling=*/64 * Megabyte);
+    try {
+        UnitRectangles(scenario, 256);
+        ADD_FAILURE() << "no failure";
+    } catch (const EPUDEx& error) {
+        EXPECT_EQ(error.Message(), "Unit out of range.");
+    }
+    EXPECT_LT(probe.LargestRequest(), 1024u);
+}
+
+// The painter's hardest file at the limit: half a million units stacked
+// over every row but the first column, under one small unit per row. Each
+// row shows the small unit, then the topmost of the stack.
+TEST(HostileSizes, HalfAMillionStackedUnitsAtTheLimitShowTheTopmostOnes)
+{
+    TempDir dir;
+    constexpr uint16_t side = 256;
+    const std::string path = dir.File("stacked.pud");
+    const int32_t units = hostile::WriteStackedUnits(path, ScenarioLimit, side);
+    ASSERT_GT(units, 500000);
+    TPUDData scenario;
+    scenario.LoadFromFile(path);
+    ASSERT_EQ(scenario.UnitCount, units);
+    const TTerrainData terrain;  // no pictures: the terrain is colour 0
+    TMinimapSettings settings;
+    settings.ImageSizes.fill(side);
+    settings.DspUnits = true;
+
+    AllocationProbe probe;
+    const MinimapRaster raster = RenderMinimap(scenario, terrain, settings);
+    // One painted rectangle for each unit record, and nothing larger.
+    EXPECT_LE(probe.LargestRequest(), static_cast<std::size_t>(units) * sizeof(PaintedRectangle));
+    const uint8_t stackTop = OwnerColors[static_cast<std::size_t>(units - side - 1) % 8];
+    for (int row = 0; row < side; ++row) {
+        const uint8_t* line = raster.Pixels.data() + static_cast<std::size_t>(row) * side;
+        ASSERT_EQ(line[0], 0) << "row " << row;
+        ASSERT_EQ(line[1], OwnerColors[7]) << "row " << row;
+        ASSERT_TRUE(std::all_of(line + 2, line + side, [&](uint8_t c) { return c == stackTop; })) << "row " << row;
     }
 }
 

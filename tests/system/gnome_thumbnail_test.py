@@ -16,44 +16,15 @@ import subprocess
 import sys
 import tempfile
 
+sys.dont_write_bytecode = True  # nothing written beside the sources
+from thumbnail_checks import MIME_TYPE, compare_with_reference, installed_entry  # noqa: E402
+
 SKIPPED = 77
-MIME_TYPE = "application/x-warcraft2-pud"
 
 
 def skip(why):
     print("skipped: " + why)
     return SKIPPED
-
-
-def installed_entry(entry_path, thumbnailer):
-    """The repository's entry with the program named by its full path."""
-    lines = []
-    with open(entry_path) as f:
-        for line in f.read().splitlines():
-            key, _, value = line.partition("=")
-            if key in ("TryExec", "Exec"):
-                words = value.split(" ")
-                if words[0] != "tessel-thumbnailer":
-                    raise SystemExit(f"{key} does not start the thumbnailer: {line}")
-                line = key + "=" + " ".join([thumbnailer] + words[1:])
-            lines.append(line + "\n")
-    return "".join(lines)
-
-
-def rgb_rows(pixbuf):
-    """Rows of red, green, blue bytes; an alpha channel must be opaque."""
-    channels = pixbuf.get_n_channels()
-    data = pixbuf.get_pixels()
-    rows = []
-    for y in range(pixbuf.get_height()):
-        start = y * pixbuf.get_rowstride()
-        row = data[start:start + pixbuf.get_width() * channels]
-        if channels == 4:
-            if any(a != 255 for a in row[3::4]):
-                raise AssertionError("the thumbnail is not opaque")
-            row = bytes(b for k, b in enumerate(row) if k % 4 != 3)
-        rows.append(bytes(row))
-    return rows
 
 
 def main():
@@ -110,7 +81,7 @@ def main():
         gi.require_version("GnomeDesktop", "3.0")
         gi.require_version("GdkPixbuf", "2.0")
         gi.require_version("Gio", "2.0")
-        from gi.repository import GdkPixbuf, Gio, GnomeDesktop
+        from gi.repository import Gio, GnomeDesktop
 
         failures = []
         for size_name, side in (("NORMAL", 128), ("LARGE", 256)):
@@ -134,17 +105,9 @@ def main():
                     failures.append(f"{name} at {side}: no thumbnail saved")
                     continue
 
-                reference_folder = os.path.join(scratch, f"reference-{side}")
-                scenario_copy = os.path.join(scratch, "reference.pud")
-                shutil.copy(path, scenario_copy)
-                subprocess.run([tessel_cli, "render", "--no-settings", "--builtin-tileset", "-q", "-f", "png",
-                                "--size", str(side), "-o", reference_folder, scenario_copy], check=True)
-                made = GdkPixbuf.Pixbuf.new_from_file(saved)
-                expected = GdkPixbuf.Pixbuf.new_from_file(os.path.join(reference_folder, "reference.png"))
-                if (made.get_width(), made.get_height()) != (side, side):
-                    failures.append(f"{name} at {side}: saved {made.get_width()} x {made.get_height()}")
-                elif rgb_rows(made) != rgb_rows(expected):
-                    failures.append(f"{name} at {side}: pixels differ from tessel-cli render --builtin-tileset")
+                difference = compare_with_reference(name, side, saved, tessel_cli, path, scratch)
+                if difference:
+                    failures.append(difference)
                 else:
                     print(f"{name} at {side}: {saved}")
         for failure in failures:

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The manual pages format without a warning from man and groff, and each
-# names every long option that the program's --help text lists.
+# The manual pages format without a warning from man and groff, each names
+# every long option that the program's --help text lists, and each states
+# the size limit of scenario files.
 #
 # Usage: man_pages_test.sh MAN_FOLDER TESSEL_CLI TESSEL_THUMBNAILER
 set -uo pipefail
@@ -28,6 +29,23 @@ check_options() {
     fi
   done
 }
+
+# Every page states the size limit of scenario files with the message that
+# the programs give a file one byte over it (sparse: nothing on disk).
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+truncate -s $((4 * 1024 * 1024 + 1)) "$work/large.pud"
+message=$("$tessel_cli" info "$work/large.pud" | sed 's/^.*large\.pud: //')
+if [[ $message != *"4 MiB"* ]]; then
+  echo "FAILED: a file over 4 MiB gives \"$message\""
+  failed=1
+fi
+for page in tessel.1 tessel-cli.1 tessel-thumbnailer.1; do
+  if ! grep -qF -- "$message" "$man_folder/$page"; then
+    echo "FAILED: $page does not state the size limit (\"$message\")"
+    failed=1
+  fi
+done
 
 check_options tessel-cli.1 "$("$tessel_cli" render --help)"
 check_options tessel-cli.1 "$("$tessel_cli" info --help)"

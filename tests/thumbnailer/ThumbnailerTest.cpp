@@ -4,15 +4,18 @@
 #include "BuiltinTileset.h"
 #include "DemoData.h"
 #include "MakeMinimap.h"
+#include "PlantedLinks.h"
 #include "PngWriter.h"
 #include "ScenarioWriter.h"
 #include "Thumbnailer.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -173,7 +176,11 @@ TEST_F(ThumbnailerTest, AFailureIsOneLineWithStatusOneAndLeavesNoOutput)
         {"output folder missing", {"-s", "64", Scenario(), dir.File("out/none/t.png")}, "Error opening output file"},
         {"output is the scenario", {"-s", "64", Scenario(), dir.File("maps/../maps/map.pud")},
          "Error: OUTPUT is the scenario file itself"},
-        {"a line break in a name", {"-s", "64", dir.File("maps/two\nlines.pud"), Output()}, "two?lines.pud"},
+        {"a line break in a name", {"-s", "64", dir.File("maps/two\nlines.pud"), Output()},
+         "two\\nlines.pud\": Error: File not found"},
+        {"an escape sequence in a name", {"-s", "64", dir.File("maps/\x1b]2;owned\x07.pud"), Output()},
+         "maps/\\033]2;owned\\a.pud\": Error: File not found"},
+        {"an escape sequence in an option", {"-x\x1b[2J", Scenario(), Output()}, "\"unknown option -x\\033[2J\""},
         {"size 0", {"-s", "0", Scenario(), Output()}, "SIZE takes a number of pixels from 1, not \"0\""},
         {"size not a number", {"-s", "big", Scenario(), Output()}, "not \"big\""},
         {"size missing", {Scenario(), Output(), "-s"}, "option -s needs a value"},
@@ -194,6 +201,110 @@ TEST_F(ThumbnailerTest, AFailureIsOneLineWithStatusOneAndLeavesNoOutput)
         EXPECT_EQ(FolderEntries(dir.File("maps")), (std::vector<std::string>{"era7.pud", "folder.pud", "garbage.pud", "map.pud", "pipe.pud"}));
         EXPECT_EQ(ReadFileBytes(Scenario()), scenarioBytes);
     }
+}
+
+// What a thumbnail service such as tumbler does: it makes OUTPUT, keeps it
+// open, and reads the thumbnail through that handle once the command ends.
+class HeldOutput {
+public:
+    explicit HeldOutput(const std::string& path, const std::vector<uint8_t>& content = {})
+    {
+        WriteFileBytes(path, content);
+        fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        EXPECT_GE(fd_, 0) << path;
+        struct stat info {};
+        EXPECT_EQ(::fstat(fd_, &info), 0);
+        inode_ = info.st_ino;
+    }
+    ~HeldOutput() { ::close(fd_); }
+    HeldOutput(const HeldOutput&) = delete;
+    HeldOutput& operator=(const HeldOutput&) = delete;
+
+    // What the handle reads from the start.
+    std::vector<uint8_t> Read() const
+    {
+        std::vector<uint8_t> bytes(4 << 20);
+        const ssize_t got = ::pread(fd_, bytes.data(), bytes.size(), 0);
+        bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        return bytes;
+    }
+    bool StillNamedBy(const std::string& path) const
+    {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 && info.st_ino == inode_;
+    }
+
+private:
+    int fd_ = -1;
+    ino_t inode_ = 0;
+};
+
+TEST_F(ThumbnailerTest, AnOutputThatExistsIsWrittenInPlaceForTheHandleItsMakerHolds)
+{
+    const struct {
+        std::string Name;
+        std::vector<uint8_t> Before;
+    } cases[] = {
+        {"empty, as a service makes it", {}},
+        {"holding more than the thumbnail", std::vector<uint8_t>(300000, 0x55)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const HeldOutput held(Output(), c.Before);
+        const ThumbnailerRun run = RunThumbnailer({"-s", "128", Scenario(), Output()});
+        EXPECT_EQ(run.Status, 0);
+        EXPECT_EQ(run.Err, "");
+        EXPECT_TRUE(held.StillNamedBy(Output()));
+        EXPECT_EQ(held.Read(), ReadFileBytes(Output()));
+        ExpectSamePicture(DecodePng(Output()), Reference(Scenario(), dir.File("reference/r.png"), 128, true));
+        EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{"thumbnail.png"});
+    }
+}
+
+// A failure before OUTPUT is touched leaves it as its maker made it; one
+// after leaves it empty: never part of an image.
+TEST_F(ThumbnailerTest, AFailureLeavesNoImageInAnOutputWrittenInPlace)
+{
+    WriteFileBytes(dir.File("maps/garbage.pud"), std::vector<uint8_t>(300, 0x41));
+    for (const bool fullDisk : {false, true}) {
+        SCOPED_TRACE(fullDisk ? "the disk fills up while writing" : "the scenario cannot be read");
+        const HeldOutput held(Output());
+        ThumbnailerRun run{};
+        {
+            ScopedWriteLimit limit(fullDisk ? 100 : -1);
+            run = RunThumbnailer({"-s", "128", fullDisk ? Scenario() : dir.File("maps/garbage.pud"), Output()});
+        }
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+        if (fullDisk) {
+            EXPECT_NE(run.Err.find("Error writing PNG file: Disk full"), std::string::npos) << run.Err;
+        }
+        EXPECT_TRUE(held.StillNamedBy(Output()));
+        EXPECT_EQ(held.Read(), std::vector<uint8_t>{});
+        EXPECT_EQ(ReadFileBytes(Output()), std::vector<uint8_t>{});
+        EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{"thumbnail.png"});
+    }
+}
+
+// Thumbnailers run as root too; OUTPUT may be another user's link in /tmp.
+TEST_F(ThumbnailerTest, AnOutputLinkAnotherUserPlantedInASharedFolderIsRefusedAndItsTargetKept)
+{
+    PlantedLinks planted(dir.File("out"));
+    if (!planted.Active())
+        GTEST_SKIP() << planted.Why();
+    WriteText(dir.File("victim.conf"), "keep");
+    for (const std::string& target : {dir.File("victim.conf"), dir.File("created.conf")}) {
+        SCOPED_TRACE(target);
+        const std::string link = Output();
+        planted.Plant(link, target);
+        const ThumbnailerRun run = RunThumbnailer({"-s", "64", Scenario(), link});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find("File access denied"), std::string::npos) << run.Err;
+        fs::remove(link);
+    }
+    EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");
+    EXPECT_FALSE(FileExists(dir.File("created.conf")));
+    EXPECT_TRUE(FolderEntries(dir.File("out")).empty());
 }
 
 TEST(Thumbnailer, ShowsItsUsageAndVersion)

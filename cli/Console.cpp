@@ -1,0 +1,12 @@
+#include "Console.h"
+
+#include "TerminalName.h"
+
+namespace tessel::cli {
+
+void PrintFailureLine(std::ostream& out, std::string_view name, std::string_view message)
+{
+    out << TerminalName(name) << ": " << TerminalName(message) << '\n';
+}
+
+}  // namespace tessel::cli
