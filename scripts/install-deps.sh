@@ -20,22 +20,36 @@ packages=(
   tumbler dbus dbus-bin libglib2.0-bin
   # the gallery's browser test
   chromium
+  # the web page's WebAssembly build
+  emscripten
   # bench/limit-programs.sh: the CPU time and peak memory of whole programs
   time
 )
+
+# npm fetches the web page's pinned script libraries; Node.js from elsewhere
+# brings its own npm, which Debian's package would conflict with.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$package")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  # Waits for another package manager run to finish instead of failing at once.
+  apt=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600)
+  "${apt[@]}" update -qq
+  "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 
-echo "Installing: ${missing[*]}"
-sudo=()
-[[ $(id -u) -eq 0 ]] || sudo=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-# Waits for another package manager run to finish instead of failing at once.
-apt=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600)
-"${apt[@]}" update -qq
-"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# The web page's script libraries, as web/package-lock.json pins them;
+# installed again only when the lockfile has changed.
+web=$(cd "$(dirname "$0")/../web" && pwd)
+if [[ ! "$web/node_modules/.package-lock.json" -nt "$web/package-lock.json" ]]; then
+  echo "Installing the web page's script libraries (npm ci)"
+  (cd "$web" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error >/dev/null)
+fi
