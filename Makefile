@@ -7,7 +7,7 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 PACKAGE_DIR ?= build-package
 
-.PHONY: all deps configure build test test-sanitized fuzz bench demo run package clean
+.PHONY: all deps configure build test test-sanitized fuzz bench demo run package web clean
 
 all: build
 
@@ -28,7 +28,7 @@ test: build
 
 test-sanitized: deps
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_SANITIZE=address,undefined \
-	  -DTESSEL_BUILD_GUI=OFF -DTESSEL_BUILD_BENCH=OFF >/dev/null
+	  -DTESSEL_BUILD_GUI=OFF -DTESSEL_BUILD_BENCH=OFF -DTESSEL_BUILD_WEB=OFF >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
 
@@ -50,7 +50,7 @@ demo: build
 # here as tessel_<version>_<architecture>.deb:
 #   sudo apt install ./tessel_*.deb
 package: deps
-	@cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF -DTESSEL_BUILD_BENCH=OFF \
+	@cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF -DTESSEL_BUILD_BENCH=OFF -DTESSEL_BUILD_WEB=OFF \
 	  -DCMAKE_C_FLAGS="$$(dpkg-buildflags --get CFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" -DCMAKE_C_FLAGS_RELEASE=-DNDEBUG \
 	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
 	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" >/dev/null
@@ -59,6 +59,14 @@ package: deps
 	@cd $(PACKAGE_DIR) && cpack -G DEB >/dev/null
 	@cp $(PACKAGE_DIR)/tessel_*.deb .
 	@echo "Package: $$(cd $(PACKAGE_DIR) && ls tessel_*.deb)"
+
+# The web page, built with emscripten into web/dist/: open web/dist/index.html
+# from disk, or put the folder on any static host.
+web: configure
+	@cmake --build $(BUILD_DIR) --target tessel_web_page -j $(JOBS)
+	@rm -rf web/dist
+	@cp -r $(BUILD_DIR)/web/dist web/dist
+	@echo "Web page written to $(CURDIR)/web/dist/index.html"
 
 # Builds and starts the desktop program.
 run: build

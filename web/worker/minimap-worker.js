@@ -1,0 +1,114 @@
+// The page's renderer, run in a Web Worker: Tessel's core (the WebAssembly
+// module) makes the minimap of each scenario file it is sent, as tessel-cli
+// render would, and answers with the image as PNG or bitmap bytes, the
+// map's facts, or the messages tessel-cli prints for a map that fails.
+//
+// Requests, answered in the order they come:
+//   {type: "archive", file}  a MAINDAT.WAR to draw with; null for the built-in tileset
+//   {type: "png", id, file, side, units}
+//   {type: "bmp", id, file, side, units}
+// Answers: {id, made, messages, image, facts, milliseconds}.
+"use strict";
+
+(function () {
+  const SCENARIO = "/scenario.pud";
+  const BITMAP = "/minimap.bmp";
+  const ARCHIVE_FOLDER = "/archive";
+  const ARCHIVE = ARCHIVE_FOLDER + "/MAINDAT.WAR";
+
+  let archiveFile = null;
+  let module = null;
+
+  // The archive stays in the user's file: WORKERFS reads the parts that the
+  // core asks for, so no archive is ever copied whole into memory.
+  function mountArchive() {
+    const fs = module.FS;
+    if (fs.analyzePath(ARCHIVE_FOLDER).exists) {
+      fs.unmount(ARCHIVE_FOLDER);
+      fs.rmdir(ARCHIVE_FOLDER);
+    }
+    if (archiveFile) {
+      fs.mkdir(ARCHIVE_FOLDER);
+      fs.mount(fs.filesystems.WORKERFS, { blobs: [{ name: "MAINDAT.WAR", data: archiveFile }] }, ARCHIVE_FOLDER);
+    }
+    module.forgetArchive();
+  }
+
+  function startModule() {
+    return createTesselModule().then((started) => {
+      module = started;
+      mountArchive();
+    });
+  }
+
+  // A scenario larger than the core reads is copied only up to one byte
+  // past the limit: the core then refuses it with its own message.
+  function copyScenario(file) {
+    const limit = module.maximumScenarioSize;
+    const bytes = new FileReaderSync().readAsArrayBuffer(file.slice(0, limit + 1));
+    module.FS.writeFile(SCENARIO, new Uint8Array(bytes));
+  }
+
+  function archivePath() {
+    return archiveFile ? ARCHIVE : "";
+  }
+
+  function makePng(request) {
+    const rendered = module.render(SCENARIO, request.side, request.units, archivePath());
+    if (!rendered.made)
+      return { made: false, messages: rendered.messages };
+    const side = rendered.side;
+    return {
+      made: true,
+      messages: rendered.messages,
+      image: PalettePng.encode(rendered.pixels, side, side, rendered.palette),
+      facts: module.facts(SCENARIO),
+    };
+  }
+
+  function makeBitmap(request) {
+    const written = module.writeBitmap(SCENARIO, request.side, request.units, archivePath(), BITMAP);
+    if (!written.made)
+      return { made: false, messages: written.messages };
+    const image = module.FS.readFile(BITMAP);
+    module.FS.unlink(BITMAP);
+    return { made: true, messages: written.messages, image: image };
+  }
+
+  function answer(request) {
+    const started = performance.now();
+    let result;
+    try {
+      copyScenario(request.file);
+    } catch (error) {
+      result = { made: false, messages: ["Error: the file cannot be read (" + error.name + ")"] };
+    }
+    result = result || (request.type === "bmp" ? makeBitmap(request) : makePng(request));
+    result.id = request.id;
+    result.milliseconds = performance.now() - started;
+    const transfer = result.image ? [result.image.buffer] : [];
+    postMessage(result, transfer);
+  }
+
+  function handle(request) {
+    if (request.type === "archive") {
+      archiveFile = request.file;
+      mountArchive();
+    } else {
+      answer(request);
+    }
+  }
+
+  let ready = startModule();
+
+  onmessage = (event) => {
+    const request = event.data;
+    ready = ready.then(() => handle(request)).catch((error) => {
+      // The module did not start, or stopped on a fault inside it: this
+      // request fails with the reason, and the next one gets a fresh module.
+      if (request.type !== "archive")
+        postMessage({ id: request.id, made: false, messages: ["Error: " + (error.message || String(error))] });
+      return startModule();
+    });
+  };
+})();
