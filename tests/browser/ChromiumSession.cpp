@@ -164,12 +164,25 @@ std::string ChromiumSession::BrowserLog() const
 
 json ChromiumSession::Command(const std::string& method, const json& params) { return Send(method, params, true); }
 
-json ChromiumSession::Send(const std::string& method, const json& params, bool toPage)
+json ChromiumSession::BrowserCommand(const std::string& method, const json& params)
+{
+    return Send(method, params, false);
+}
+
+void ChromiumSession::RecordRequests()
+{
+    recordingRequests_ = true;
+    Command("Network.enable");
+    // Each worker waits until its own session notes requests too.
+    Command("Target.setAutoAttach", {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}});
+}
+
+int ChromiumSession::Post(const std::string& method, const json& params, const std::string& sessionId)
 {
     const int id = nextId_++;
     json message{{"id", id}, {"method", method}, {"params", params}};
-    if (toPage)
-        message["sessionId"] = sessionId_;
+    if (!sessionId.empty())
+        message["sessionId"] = sessionId;
     const std::string text = message.dump() + '\0';
     for (std::size_t done = 0; done < text.size();) {
         const ssize_t put = ::write(toBrowser_, text.data() + done, text.size() - done);
@@ -179,6 +192,12 @@ json ChromiumSession::Send(const std::string& method, const json& params, bool t
             throw std::runtime_error("the browser no longer reads commands (" + method + ")");
         done += static_cast<std::size_t>(put);
     }
+    return id;
+}
+
+json ChromiumSession::Send(const std::string& method, const json& params, bool toPage)
+{
+    const int id = Post(method, params, toPage ? sessionId_ : std::string());
     const json response = AwaitResponse(id);
     if (response.contains("error"))
         throw std::runtime_error(method + " failed: " + TextOf(response["error"].value("message", json())));
@@ -261,6 +280,15 @@ void ChromiumSession::Note(const json& event)
         const json details = params.value("exceptionDetails", json::object());
         const json exception = details.value("exception", json::object());
         errors_.push_back("uncaught: " + TextOf(exception.value("description", details.value("text", json("?")))));
+    } else if (method == "Network.requestWillBeSent") {
+        requests_.push_back(params.value("request", json::object()).value("url", ""));
+    } else if (method == "Target.attachedToTarget" && recordingRequests_) {
+        // A worker, held until its requests and errors are noted too; the
+        // answers are not awaited here, in the middle of reading another.
+        const std::string worker = params.value("sessionId", "");
+        Post("Network.enable", json::object(), worker);
+        Post("Runtime.enable", json::object(), worker);
+        Post("Runtime.runIfWaitingForDebugger", json::object(), worker);
     } else if (method == "Log.entryAdded") {
         const json entry = params.value("entry", json::object());
         if (entry.value("level", "") == "error")

@@ -31,6 +31,9 @@ public:
     // browser's error message.
     json Command(const std::string& method, const json& params = json::object());
 
+    // The same for the browser as a whole (Browser.setDownloadBehavior).
+    json BrowserCommand(const std::string& method, const json& params = json::object());
+
     // Opens url and returns once its load event has fired.
     void Navigate(const std::string& url);
 
@@ -41,11 +44,20 @@ public:
     // Console errors, uncaught exceptions and failed loads seen so far.
     const std::vector<std::string>& Errors() const { return errors_; }
 
+    // The URL of every request the page and its workers made since
+    // RecordRequests().
+    const std::vector<std::string>& Requests() const { return requests_; }
+    // Starts noting requests, in the page and in every worker it starts
+    // from now on.
+    void RecordRequests();
+
     // The browser's own log (its stderr), for a failure report.
     std::string BrowserLog() const;
 
 private:
     json Send(const std::string& method, const json& params, bool toPage);
+    // Writes a command to a session without waiting for its answer.
+    int Post(const std::string& method, const json& params, const std::string& sessionId);
     // Reads messages until one answers id, keeping the events met on the way.
     json AwaitResponse(int id);
     // Reads messages until the event method arrives.
@@ -63,6 +75,8 @@ private:
     std::string sessionId_;
     int nextId_ = 1;
     std::vector<std::string> errors_;
+    std::vector<std::string> requests_;
+    bool recordingRequests_ = false;
     std::chrono::seconds timeout_{60};
 };
 
