@@ -499,8 +499,9 @@ TEST_F(WebPageInBrowser, FilesDroppedAnywhereOnThePageAreAddedWithNamesThatNever
     const std::string stem = StemOf(name);
     EXPECT_EQ(browser_->Evaluate("[...document.querySelectorAll('[data-map]')].map((card) => card.dataset.map)"),
               json({name, stem + "-2.pud", stem + "-3.PUD"}));
-    EXPECT_EQ(browser_->Evaluate("[...document.querySelectorAll('.download-png')].map((link) => link.download)"),
-              json({stem + ".png", stem + "-2.png", stem + "-3.png"}));
+    EXPECT_EQ(browser_->Evaluate("[...document.querySelectorAll('.download-png')].map((button) =>"
+                                 " button.getAttribute('aria-label'))"),
+              json({"Download " + stem + ".png", "Download " + stem + "-2.png", "Download " + stem + "-3.png"}));
     const Images shown = ImagesShown();
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown.at(stem + "-2.pud"), shown.at(name));
@@ -524,6 +525,14 @@ TEST_F(WebPageInBrowser, FilesDroppedAnywhereOnThePageAreAddedWithNamesThatNever
     AwaitCards(5);
     EXPECT_EQ(browser_->Evaluate("[...document.querySelectorAll('[data-map]')].slice(3).map((c) => c.dataset.map)"),
               json({fs::path(demoMaps_[1]).filename().string(), fs::path(demoMaps_[2]).filename().string()}));
+
+    // Removed, every name is free again.
+    browser_->Evaluate("document.getElementById('clear').click()");
+    EXPECT_EQ(browser_->Evaluate("document.querySelectorAll('[data-map]').length"), 0);
+    Choose("#scenarios", {demoMaps_.front()});
+    AwaitCards(1);
+    EXPECT_EQ(browser_->Evaluate("document.querySelector('[data-map]').dataset.map"), name);
+    EXPECT_EQ(ImagesShown().at(name), shown.at(name));
 }
 
 TEST_F(WebPageInBrowser, AFolderChosenAddsTheScenariosBelowItAndNothingElse)

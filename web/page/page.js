@@ -14,9 +14,10 @@
   const numbers = new Intl.NumberFormat("en");
   const template = byId("card-template").content.firstElementChild;
 
-  const maps = [];           // {name, stem, file, card, image, url, made, generation}
+  const maps = [];           // {name, stem, number, parts, image, made, generation}
   const takenImages = new Set();  // image names in lower case: downloads never clash
   let generation = 0;        // answers for earlier settings are dropped
+  let nextNumber = 1;        // the workers know each file by its number
   let archive = null;
 
   const renderers = Renderers.create((reason) => {
@@ -69,87 +70,90 @@
     return numbers.format(facts.gold) + " in " + mines;
   }
 
+  // A card, with its parts at hand: hundreds are filled in as answers come.
   function makeCard(map) {
     const card = template.cloneNode(true);
+    const part = (selector) => card.querySelector(selector);
     card.dataset.map = map.name;
-    card.querySelector(".name").textContent = map.name;
-    card.querySelector("img").alt = "Minimap of " + map.name;
-    const png = card.querySelector(".download-png");
-    png.download = map.stem + ".png";
+    part(".name").textContent = map.name;
+    map.parts = {
+      card: card,
+      minimap: part(".minimap"),
+      image: part("img"),
+      messages: part(".messages"),
+      facts: part(".facts-area"),
+      description: part(".description"),
+      side: part(".side"),
+      era: part(".era"),
+      gold: part(".gold"),
+      count: part(".count"),
+      chips: part(".chips"),
+      downloads: part(".downloads"),
+    };
+    map.parts.image.alt = "Minimap of " + map.name;
+    const png = part(".download-png");
     png.setAttribute("aria-label", "Download " + map.stem + ".png");
-    const bmp = card.querySelector(".download-bmp");
+    png.addEventListener("click", () => save(map.image, "image/png", map.stem + ".png"));
+    const bmp = part(".download-bmp");
     bmp.setAttribute("aria-label", "Download " + map.stem + ".bmp");
     bmp.addEventListener("click", () => downloadBitmap(map));
     card.setAttribute("aria-busy", "true");
     return card;
   }
 
-  function showFacts(card, facts) {
-    const description = card.querySelector(".description");
-    description.textContent = facts.description || "";
-    description.hidden = description.textContent === "";
-    card.querySelector(".side").textContent = facts.side + " \u00d7 " + facts.side;
-    card.querySelector(".era").textContent = facts.era_name;
-    card.querySelector(".gold").textContent = goldText(facts);
-    const count = card.querySelector(".count");
-    const chips = card.querySelector(".chips");
-    chips.replaceChildren();
+  function showFacts(parts, facts) {
+    parts.description.textContent = facts.description || "";
+    parts.description.hidden = parts.description.textContent === "";
+    parts.side.textContent = facts.side + " \u00d7 " + facts.side;
+    parts.era.textContent = facts.era_name;
+    parts.gold.textContent = goldText(facts);
+    parts.chips.replaceChildren();
     if (facts.players === null) {
-      count.textContent = "Players unknown";
+      parts.count.textContent = "Players unknown";
     } else {
-      count.textContent = facts.players === 1 ? "1 player" : facts.players + " players";
+      parts.count.textContent = facts.players === 1 ? "1 player" : facts.players + " players";
       facts.slots.forEach((slot, index) => {
         if (slot.controller === "human" || slot.controller === "computer")
-          chips.appendChild(playerChip(slot, index));
+          parts.chips.appendChild(playerChip(slot, index));
       });
     }
-    card.querySelector(".facts-area").hidden = false;
+    parts.facts.hidden = false;
   }
 
-  function showMessages(card, messages) {
-    const area = card.querySelector(".messages");
-    area.replaceChildren(...messages.map((text) => {
+  function showMessages(parts, messages) {
+    parts.messages.replaceChildren(...messages.map((text) => {
       const line = document.createElement("p");
       line.className = "message";
       line.textContent = text;
       return line;
     }));
-    area.hidden = messages.length === 0;
+    parts.messages.hidden = messages.length === 0;
   }
 
-  function showFailure(card, messages) {
-    card.dataset.failed = card.dataset.map;
-    showMessages(card, messages);
-    card.querySelector(".facts-area").hidden = true;
-    card.querySelector(".minimap").hidden = true;
-    card.querySelector(".downloads").hidden = true;
-  }
-
-  function forgetImage(map) {
-    if (map.url)
-      URL.revokeObjectURL(map.url);
-    map.url = null;
-    map.image = null;
+  function showFailure(parts, messages) {
+    parts.card.dataset.failed = parts.card.dataset.map;
+    showMessages(parts, messages);
+    parts.facts.hidden = true;
+    parts.minimap.hidden = true;
+    parts.downloads.hidden = true;
   }
 
   function show(map, answer) {
-    const card = map.card;
-    card.removeAttribute("aria-busy");
+    const parts = map.parts;
+    parts.card.removeAttribute("aria-busy");
     map.made = answer.made;
-    forgetImage(map);
+    map.image = null;
     if (!answer.made) {
-      showFailure(card, answer.messages);
+      showFailure(parts, answer.messages);
       return;
     }
-    delete card.dataset.failed;
-    showMessages(card, answer.messages);
-    map.image = new Blob([answer.image], { type: "image/png" });
-    map.url = URL.createObjectURL(map.image);
-    card.querySelector("img").src = map.url;
-    card.querySelector(".download-png").href = map.url;
-    card.querySelector(".minimap").hidden = false;
-    card.querySelector(".downloads").hidden = false;
-    showFacts(card, answer.facts);
+    delete parts.card.dataset.failed;
+    showMessages(parts, answer.messages);
+    map.image = answer.image;
+    parts.image.src = answer.source;
+    parts.minimap.hidden = false;
+    parts.downloads.hidden = false;
+    showFacts(parts, answer.facts);
   }
 
   // ---- the status line, redrawn at most once a frame
@@ -180,7 +184,7 @@
     const { side, units } = settings();
     map.generation = wanted;
     map.made = null;
-    renderers.png(map.file, side, units).then((answer) => {
+    renderers.png(map.number, side, units).then((answer) => {
       if (answer === null || map.generation !== wanted || !maps.includes(map))
         return;
       show(map, answer);
@@ -192,29 +196,50 @@
     generation++;
     renderers.cancelWaiting();
     for (const map of maps) {
-      map.card.setAttribute("aria-busy", "true");
+      map.parts.card.setAttribute("aria-busy", "true");
       draw(map);
     }
     planSummary();
+  }
+
+  // Files wait here to become cards, a slice per task, so that the page
+  // answers at once even when hundreds are dropped (handing a file to the
+  // workers costs the page about half a millisecond).
+  const CARDS_PER_TASK = 25;
+  const incoming = [];
+  let adding = false;
+
+  function addSome() {
+    const files = incoming.splice(0, CARDS_PER_TASK);
+    const cards = document.createDocumentFragment();
+    const added = files.map((file) => {
+      const map = Object.assign(takeName(file.name), { number: nextNumber++, image: null, made: null });
+      maps.push(map);
+      cards.appendChild(makeCard(map));
+      return map;
+    });
+    renderers.share(added.map((map, index) => [map.number, files[index]]));
+    added.forEach(draw);
+    list.appendChild(cards);
+    planSummary();
+    adding = incoming.length > 0;
+    if (adding)
+      setTimeout(addSome, 0);
   }
 
   function addFiles(files) {
-    const cards = document.createDocumentFragment();
-    for (const file of files) {
-      const map = Object.assign(takeName(file.name), { file: file, image: null, url: null, made: null });
-      map.card = makeCard(map);
-      maps.push(map);
-      cards.appendChild(map.card);
-      draw(map);
+    incoming.push(...files);
+    if (!adding && incoming.length > 0) {
+      adding = true;
+      addSome();
     }
-    list.appendChild(cards);
-    planSummary();
   }
 
   function removeAll() {
+    incoming.length = 0;
     generation++;
     renderers.cancelWaiting();
-    maps.forEach(forgetImage);
+    renderers.forgetFiles();
     maps.length = 0;
     takenImages.clear();
     list.replaceChildren();
@@ -222,9 +247,9 @@
   }
 
   // ---- downloads
-  function save(blob, name) {
+  function save(bytes, type, name) {
     const link = document.createElement("a");
-    link.href = URL.createObjectURL(blob);
+    link.href = URL.createObjectURL(new Blob([bytes], { type: type }));
     link.download = name;
     document.body.appendChild(link);
     link.click();
@@ -235,24 +260,21 @@
 
   function downloadBitmap(map) {
     const { side, units } = settings();
-    renderers.bmp(map.file, side, units).then((answer) => {
+    renderers.bmp(map.number, side, units).then((answer) => {
       if (answer && answer.made)
-        save(new Blob([answer.image], { type: "image/bmp" }), map.stem + ".bmp");
+        save(answer.image, "image/bmp", map.stem + ".bmp");
       else if (answer)
-        showMessages(map.card, answer.messages);
+        showMessages(map.parts, answer.messages);
     });
   }
 
   // Every image as it is shown, stored without compressing again.
   function downloadZip() {
-    const made = maps.filter((map) => map.made && map.image);
-    Promise.all(made.map((map) => map.image.arrayBuffer())).then((buffers) => {
-      const entries = {};
-      made.forEach((map, index) => {
-        entries[map.stem + ".png"] = [new Uint8Array(buffers[index]), { level: 0 }];
-      });
-      save(new Blob([fflate.zipSync(entries)], { type: "application/zip" }), "minimaps.zip");
-    });
+    const entries = {};
+    for (const map of maps)
+      if (map.made && map.image)
+        entries[map.stem + ".png"] = [map.image, { level: 0 }];
+    save(fflate.zipSync(entries), "application/zip", "minimaps.zip");
   }
 
   // ---- files from folders: every scenario below them, as tessel-cli finds them

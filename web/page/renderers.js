@@ -5,9 +5,12 @@
 "use strict";
 
 var Renderers = (function () {
-  // Two requests in each worker's hands hide the time a message takes to
-  // travel; more would only delay a change of the settings.
-  const REQUESTS_PER_WORKER = 2;
+  // A worker gets requests in batches: each message costs the page far more
+  // than the files it carries. Up to IN_HAND requests wait in a worker, and
+  // it is topped up once fewer than REFILL_BELOW are left, so it never runs
+  // dry; few enough that a change of the settings is not long held up.
+  const IN_HAND = 8;
+  const REFILL_BELOW = 4;
 
   function workerCount() {
     const cores = navigator.hardwareConcurrency || 2;
@@ -16,33 +19,57 @@ var Renderers = (function () {
 
   function create(onStopped) {
     const source = URL.createObjectURL(new Blob([TesselWorkerSource], { type: "text/javascript" }));
-    const waiting = [];  // requests not yet handed to a worker, in order
+    // Requests not yet handed to a worker: urgent ones first, then the
+    // queue from head on, in order.
+    let urgent = [];
+    let queue = [];
+    let head = 0;
     let nextId = 1;
     const workers = [];
     let stopReason = "";
 
+    const waitingCount = () => urgent.length + queue.length - head;
+
+    function takeWaiting() {
+      if (urgent.length > 0)
+        return urgent.shift();
+      const entry = queue[head++];
+      if (head === queue.length) {
+        queue = [];
+        head = 0;
+      }
+      return entry;
+    }
+
     function dispatch() {
       const working = workers.filter((worker) => !worker.stopped);
       if (working.length === 0) {
-        for (const entry of waiting.splice(0))
+        while (waitingCount() > 0) {
+          const entry = takeWaiting();
           entry.resolve({ id: entry.message.id, made: false, messages: [stopReason] });
+        }
       }
       for (const worker of working) {
-        while (waiting.length > 0 && worker.pending.size < REQUESTS_PER_WORKER) {
-          const request = waiting.shift();
-          worker.pending.set(request.message.id, request);
-          worker.thread.postMessage(request.message);
+        if (worker.pending.size >= REFILL_BELOW)
+          continue;
+        const batch = [];
+        while (waitingCount() > 0 && worker.pending.size < IN_HAND) {
+          const entry = takeWaiting();
+          worker.pending.set(entry.message.id, entry);
+          batch.push(entry.message);
         }
+        if (batch.length > 0)
+          worker.thread.postMessage(batch);
       }
     }
 
     function settle(worker, answer) {
-      const request = worker.pending.get(answer.id);
-      if (!request)
+      const entry = worker.pending.get(answer.id);
+      if (!entry)
         return;
       worker.pending.delete(answer.id);
       dispatch();
-      request.resolve(answer);
+      entry.resolve(answer);
     }
 
     for (let k = 0; k < workerCount(); k++) {
@@ -54,7 +81,7 @@ var Renderers = (function () {
         event.preventDefault();
         worker.stopped = true;
         stopReason = "Error: the renderer stopped (" + (event.message || "unknown failure") + ")";
-        waiting.unshift(...worker.pending.values());
+        urgent = Array.from(worker.pending.values()).concat(urgent);
         worker.pending.clear();
         dispatch();
         if (onStopped)
@@ -63,30 +90,38 @@ var Renderers = (function () {
       workers.push(worker);
     }
 
+    function toEveryWorker(message) {
+      for (const worker of workers)
+        worker.thread.postMessage([message]);
+    }
+
     // Resolves with the worker's answer, or with null once cancelled.
-    function request(type, file, side, units, first) {
+    function request(type, file, side, units, isUrgent) {
       return new Promise((resolve) => {
         const message = { type: type, id: nextId++, file: file, side: side, units: units };
-        const entry = { message: message, resolve: resolve };
-        first ? waiting.unshift(entry) : waiting.push(entry);
+        (isUrgent ? urgent : queue).push({ message: message, resolve: resolve });
         dispatch();
       });
     }
 
     return {
-      // The minimap as a PNG image, with the map's facts.
-      png: (file, side, units) => request("png", file, side, units, false),
+      // Hands files to every worker, each under its number: [[number, file], ...].
+      share: (files) => toEveryWorker({ type: "files", files: files }),
+      // The workers let go of every file shared so far.
+      forgetFiles: () => toEveryWorker({ type: "forget" }),
+      // The minimap of a shared file as a PNG image, with the map's facts.
+      png: (number, side, units) => request("png", number, side, units, false),
       // The bitmap tessel-cli writes; it goes before the maps still waiting.
-      bmp: (file, side, units) => request("bmp", file, side, units, true),
+      bmp: (number, side, units) => request("bmp", number, side, units, true),
       // Every request after this one draws with the archive (null: the
       // built-in tileset).
-      useArchive(file) {
-        for (const worker of workers)
-          worker.thread.postMessage({ type: "archive", file: file });
-      },
+      useArchive: (file) => toEveryWorker({ type: "archive", file: file }),
       // Drops the requests not yet handed to a worker; they resolve with null.
       cancelWaiting() {
-        for (const entry of waiting.splice(0))
+        const dropped = queue.slice(head);
+        queue = [];
+        head = 0;
+        for (const entry of dropped)
           entry.resolve(null);
       },
     };

@@ -3,11 +3,14 @@
 // render would, and answers with the image as PNG or bitmap bytes, the
 // map's facts, or the messages tessel-cli prints for a map that fails.
 //
-// Requests, answered in the order they come:
+// Requests come in arrays, handled in the order they come:
+//   {type: "files", files: [[number, File], ...]}  files that later requests name by number
+//   {type: "forget"}                               every file given so far
 //   {type: "archive", file}  a MAINDAT.WAR to draw with; null for the built-in tileset
-//   {type: "png", id, file, side, units}
-//   {type: "bmp", id, file, side, units}
-// Answers: {id, made, messages, image, facts, milliseconds}.
+//   {type: "png", id, file: number, side, units}
+//   {type: "bmp", id, file: number, side, units}
+// Each png and bmp request is answered by {id, made, messages, image,
+// source (the PNG as a data: URL), facts, milliseconds}.
 "use strict";
 
 (function () {
@@ -18,6 +21,9 @@
 
   let archiveFile = null;
   let module = null;
+  // The files are handed over once, in one message: a file costs the page
+  // far more to send alone than among hundreds.
+  let files = new Map();
 
   // The archive stays in the user's file: WORKERFS reads the parts that the
   // core asks for, so no archive is ever copied whole into memory.
@@ -53,15 +59,26 @@
     return archiveFile ? ARCHIVE : "";
   }
 
+  // A data: URL puts the image on the page without registering a blob in
+  // the browser, which costs the page's thread more than the whole image.
+  function dataUrl(png) {
+    let text = "";
+    for (let k = 0; k < png.length; k += 8192)
+      text += String.fromCharCode.apply(null, png.subarray(k, k + 8192));
+    return "data:image/png;base64," + btoa(text);
+  }
+
   function makePng(request) {
     const rendered = module.render(SCENARIO, request.side, request.units, archivePath());
     if (!rendered.made)
       return { made: false, messages: rendered.messages };
     const side = rendered.side;
+    const image = PalettePng.encode(rendered.pixels, side, side, rendered.palette);
     return {
       made: true,
       messages: rendered.messages,
-      image: PalettePng.encode(rendered.pixels, side, side, rendered.palette),
+      image: image,
+      source: dataUrl(image),
       facts: module.facts(SCENARIO),
     };
   }
@@ -79,7 +96,7 @@
     const started = performance.now();
     let result;
     try {
-      copyScenario(request.file);
+      copyScenario(files.get(request.file));
     } catch (error) {
       result = { made: false, messages: ["Error: the file cannot be read (" + error.name + ")"] };
     }
@@ -102,13 +119,24 @@
   let ready = startModule();
 
   onmessage = (event) => {
-    const request = event.data;
-    ready = ready.then(() => handle(request)).catch((error) => {
-      // The module did not start, or stopped on a fault inside it: this
-      // request fails with the reason, and the next one gets a fresh module.
-      if (request.type !== "archive")
-        postMessage({ id: request.id, made: false, messages: ["Error: " + (error.message || String(error))] });
-      return startModule();
-    });
+    for (const request of event.data) {
+      // Files are kept at once, whether the module runs or not.
+      if (request.type === "files") {
+        for (const [number, file] of request.files)
+          files.set(number, file);
+        continue;
+      }
+      if (request.type === "forget") {
+        files = new Map();
+        continue;
+      }
+      ready = ready.then(() => handle(request)).catch((error) => {
+        // The module did not start, or stopped on a fault inside it: this
+        // request fails with the reason, and the next one gets a fresh module.
+        if (request.type === "png" || request.type === "bmp")
+          postMessage({ id: request.id, made: false, messages: ["Error: " + (error.message || String(error))] });
+        return startModule();
+      });
+    }
   };
 })();

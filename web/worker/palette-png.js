@@ -58,7 +58,7 @@ var PalettePng = (function () {
       Uint8Array.from(SIGNATURE),
       chunk("IHDR", header),
       chunk("PLTE", palette),
-      chunk("IDAT", fflate.zlibSync(rows, { level: 6 })),
+      chunk("IDAT", fflate.zlibSync(rows, { level: 1 })),
       chunk("IEND", new Uint8Array(0)),
     ];
     const file = new Uint8Array(parts.reduce((sum, part) => sum + part.length, 0));
