@@ -286,6 +286,7 @@ void ChromiumSession::Note(const json& event)
         // A worker, held until its requests and errors are noted too; the
         // answers are not awaited here, in the middle of reading another.
         const std::string worker = params.value("sessionId", "");
+        ++workersStarted_;
         Post("Network.enable", json::object(), worker);
         Post("Runtime.enable", json::object(), worker);
         Post("Runtime.runIfWaitingForDebugger", json::object(), worker);

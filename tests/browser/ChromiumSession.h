@@ -50,6 +50,8 @@ public:
     // Starts noting requests, in the page and in every worker it starts
     // from now on.
     void RecordRequests();
+    // The workers the page started since RecordRequests().
+    int WorkersStarted() const { return workersStarted_; }
 
     // The browser's own log (its stderr), for a failure report.
     std::string BrowserLog() const;
@@ -77,6 +79,7 @@ private:
     std::vector<std::string> errors_;
     std::vector<std::string> requests_;
     bool recordingRequests_ = false;
+    int workersStarted_ = 0;
     std::chrono::seconds timeout_{60};
 };
 

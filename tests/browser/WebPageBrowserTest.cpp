@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -362,10 +363,16 @@ TEST_F(WebPageInBrowser, DrawsEveryScenarioAsTesselCliDoesWithTheBuiltinTilesetA
                                         map["description"].get<std::string>(),
                                         " in " + std::to_string(map["gold_mines"].get<int>()) + " mines"})
             EXPECT_NE(text.find(fact), std::string::npos) << card[0] << " lacks \"" << fact << "\" in:\n" << text;
+        // A chip for each player, with the initial of its race.
+        std::string races;
+        for (const json& slot : map["slots"])
+            if (slot["controller"] == "human" || slot["controller"] == "computer")
+                races += static_cast<char>(std::toupper(slot["race"].get<std::string>()[0]));
         EXPECT_EQ(browser_->Evaluate("document.querySelector('[data-map=\"" + card[0].get<std::string>() +
-                                     "\"] .chips').children.length"),
-                  map["players"]);
+                                     "\"] .chips').textContent"),
+                  races);
     }
+    EXPECT_GE(browser_->WorkersStarted(), 1) << "the maps were not drawn in a worker";
 }
 
 TEST_F(WebPageInBrowser, ChoosingAnArchiveRedrawsEveryMapInItsColoursUntilTheBuiltinTilesetIsChosenAgain)
@@ -415,6 +422,17 @@ TEST_F(WebPageInBrowser, SideAndUnitsAreSetFromTheKeyboardAndRedrawEveryMapAsTes
     Choose("#scenarios", demoMaps_);
     AwaitCards(demoMaps_.size());
 
+    // Every control in reading order, then each card's downloads.
+    std::vector<std::string> order;
+    for (int presses = 0; presses < 10; ++presses) {
+        PressKey("Tab", 9);
+        order.push_back(Focused());
+    }
+    const std::string first = fs::path(demoMaps_.front()).filename().string();
+    EXPECT_EQ(order, (std::vector<std::string>{".skip", "#scenarios", "#scenario-folder", "#archive", "#side", "#units",
+                                               "#download-zip", "#clear", ".download-png " + first,
+                                               ".download-bmp " + first}));
+
     ASSERT_TRUE(TabTo("#side"));
     browser_->Evaluate("document.getElementById('side').select()");
     browser_->Command("Input.insertText", {{"text", "100"}});
@@ -447,10 +465,13 @@ TEST_F(WebPageInBrowser, DownloadsAnImageAsPngAndAsBmpAndAllOfThemAsOneZipFromTh
     PressKey("Enter", 13, "\r");
     EXPECT_EQ(AwaitDownload(stem + ".png"), shown.at(first));
 
-    ASSERT_TRUE(TabTo(".download-bmp " + first));
-    PressKey("Enter", 13, "\r");
     const CliOutput bitmaps = RenderWithCli(demoMaps_, {"--builtin-tileset", "-f", "bmp", "--size", "256"});
-    EXPECT_EQ(AwaitDownload(stem + ".bmp"), bitmaps.Written.at(first)) << "the bitmap differs from tessel-cli's";
+    for (const std::string& map : demoMaps_) {
+        const std::string name = fs::path(map).filename().string();
+        ASSERT_TRUE(TabTo(".download-bmp " + name));
+        PressKey("Enter", 13, "\r");
+        EXPECT_EQ(AwaitDownload(StemOf(name) + ".bmp"), bitmaps.Written.at(name)) << name << " differs from tessel-cli's";
+    }
 
     ASSERT_TRUE(TabTo("#download-zip"));
     PressKey("Enter", 13, "\r");
