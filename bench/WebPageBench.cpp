@@ -77,20 +77,12 @@ std::unique_ptr<ChromiumSession> OpenPage()
     return browser;
 }
 
-void Choose(ChromiumSession& browser, const std::string& selector, const std::vector<std::string>& paths)
-{
-    const json document = browser.Command("DOM.getDocument");
-    const json node =
-        browser.Command("DOM.querySelector", {{"nodeId", document["root"]["nodeId"]}, {"selector", selector}});
-    browser.Command("DOM.setFileInputFiles", {{"nodeId", node["nodeId"]}, {"files", paths}});
-}
-
 void OneMap(benchmark::State& state)
 {
     const auto browser = OpenPage();
     browser->Evaluate("const input = document.createElement('input'); input.type = 'file'; input.id = 'bench-file';"
                       " document.body.append(input)");
-    Choose(*browser, "#bench-file", {Files().LargeMap()});
+    browser->ChooseFiles("#bench-file", {Files().LargeMap()});
     browser->Evaluate(R"(
         window.renderer = new Worker(URL.createObjectURL(new Blob([TesselWorkerSource])));
         renderer.postMessage([{type: 'files', files: [[1, document.getElementById('bench-file').files[0]]]}]);
@@ -133,7 +125,7 @@ void EightHundredMaps(benchmark::State& state)
                                      last = now; requestAnimationFrame(frame); };
             requestAnimationFrame(frame);
             bench.started = performance.now())");
-        Choose(*browser, "#scenarios", Files().Maps());
+        browser->ChooseFiles("#scenarios", Files().Maps());
         const json result = browser->Evaluate(R"(
             new Promise((done) => { const look = () => {
               if (document.getElementById('maps').childElementCount === )" +

@@ -59,6 +59,26 @@ std::string TextOf(const json& value)
 
 }  // namespace
 
+std::vector<uint8_t> FromBase64(const std::string& text)
+{
+    static const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::vector<uint8_t> bytes;
+    uint32_t bits = 0;
+    int count = 0;
+    for (const char c : text) {
+        const std::size_t value = digits.find(c);
+        if (value == std::string::npos)
+            continue;  // padding
+        bits = (bits << 6) | static_cast<uint32_t>(value);
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            bytes.push_back(static_cast<uint8_t>(bits >> count));
+        }
+    }
+    return bytes;
+}
+
 std::string ChromiumSession::ProgramPath()
 {
     if (const char* given = std::getenv("TESSEL_CHROMIUM"); given && *given)
@@ -304,6 +324,13 @@ void ChromiumSession::Navigate(const std::string& url)
     if (result.contains("errorText"))
         throw std::runtime_error("cannot open " + url + ": " + TextOf(result["errorText"]));
     AwaitEvent("Page.loadEventFired");
+}
+
+void ChromiumSession::ChooseFiles(const std::string& selector, const std::vector<std::string>& paths)
+{
+    const json document = Command("DOM.getDocument");
+    const json node = Command("DOM.querySelector", {{"nodeId", document["root"]["nodeId"]}, {"selector", selector}});
+    Command("DOM.setFileInputFiles", {{"nodeId", node["nodeId"]}, {"files", paths}});
 }
 
 json ChromiumSession::Evaluate(const std::string& expression)

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -13,6 +14,10 @@
 namespace tessel::test {
 
 using nlohmann::json;
+
+// The bytes of base64 text, as the browser sends screenshots and as pages
+// hand out binary data.
+std::vector<uint8_t> FromBase64(const std::string& text);
 
 class ChromiumSession {
 public:
@@ -36,6 +41,10 @@ public:
 
     // Opens url and returns once its load event has fired.
     void Navigate(const std::string& url);
+
+    // Gives the file input that selector finds these files (absolute paths
+    // without ".."), as choosing them in its dialog would.
+    void ChooseFiles(const std::string& selector, const std::vector<std::string>& paths);
 
     // The value of a JavaScript expression in the page; a promise is awaited.
     // An exception in the page raises std::runtime_error with its text.

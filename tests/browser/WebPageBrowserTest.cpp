@@ -39,26 +39,6 @@ constexpr const char* OversizedMap = "oversized.pud";  // one byte past the size
 
 std::string StemOf(const std::string& name) { return fs::path(name).stem().string(); }
 
-std::vector<uint8_t> FromBase64(const std::string& text)
-{
-    static const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::vector<uint8_t> bytes;
-    uint32_t bits = 0;
-    int count = 0;
-    for (const char c : text) {
-        const std::size_t value = digits.find(c);
-        if (value == std::string::npos)
-            continue;  // padding
-        bits = (bits << 6) | static_cast<uint32_t>(value);
-        count += 6;
-        if (count >= 8) {
-            count -= 8;
-            bytes.push_back(static_cast<uint8_t>(bits >> count));
-        }
-    }
-    return bytes;
-}
-
 std::vector<uint8_t> RgbOfPng(const std::vector<uint8_t>& png, const TempDir& scratch)
 {
     const std::string path = scratch.File("decoded.png");
@@ -171,14 +151,6 @@ protected:
         return maps;
     }
 
-    void Choose(const std::string& input, const std::vector<std::string>& paths)
-    {
-        const json document = browser_->Command("DOM.getDocument");
-        const json node = browser_->Command("DOM.querySelector", {{"nodeId", document["root"]["nodeId"]},
-                                                                 {"selector", input}});
-        browser_->Command("DOM.setFileInputFiles", {{"nodeId", node["nodeId"]}, {"files", paths}});
-    }
-
     // Waits until the page shows count cards, none of them still drawing.
     void AwaitCards(std::size_t count)
     {
@@ -269,15 +241,21 @@ protected:
         EXPECT_EQ(FailuresShown(), expected.Failures);
     }
 
-    // The file the browser downloaded as name, once it is complete.
+    // The file the browser downloaded as name, once it is complete: the
+    // browser holds the name with an empty file until it renames the whole
+    // download onto it, and none of the page's downloads is empty.
     std::vector<uint8_t> AwaitDownload(const std::string& name)
     {
-        const std::string path = downloads_ + "/" + name;
+        const fs::path path = downloads_ + "/" + name;
+        const auto complete = [&path] {
+            std::error_code error;
+            return fs::file_size(path, error) > 0 && !error;
+        };
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!FileExists(path) && std::chrono::steady_clock::now() < deadline)
+        while (!complete() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        EXPECT_TRUE(FileExists(path)) << name << " was not downloaded";
-        return FileExists(path) ? ReadFileBytes(path) : std::vector<uint8_t>();
+        EXPECT_TRUE(complete()) << name << " was not downloaded";
+        return complete() ? ReadFileBytes(path) : std::vector<uint8_t>();
     }
 
     void PressKey(const std::string& key, int code, const std::string& text = "")
@@ -328,7 +306,7 @@ TEST_F(WebPageInBrowser, DrawsEveryScenarioAsTesselCliDoesWithTheBuiltinTilesetA
         std::fprintf(stderr, "note: no real maps in %s; the demo maps stand alone\n", TESSEL_CORPUS_DIR);
     std::vector<std::string> maps = DemoAndDamaged();
     maps.insert(maps.end(), corpusMaps_.begin(), corpusMaps_.end());
-    Choose("#scenarios", maps);
+    browser_->ChooseFiles("#scenarios", maps);
     AwaitCards(maps.size());
 
     ExpectImagesOfCli(maps, {"--builtin-tileset", "-f", "png", "--size", "256"});
@@ -379,11 +357,11 @@ TEST_F(WebPageInBrowser, ChoosingAnArchiveRedrawsEveryMapInItsColoursUntilTheBui
 {
     OpenFromDisk();
     const std::vector<std::string> maps = DemoAndDamaged();
-    Choose("#scenarios", maps);
+    browser_->ChooseFiles("#scenarios", maps);
     AwaitCards(maps.size());
     const Images builtin = ImagesShown();
 
-    Choose("#archive", {archivePath()});
+    browser_->ChooseFiles("#archive", {archivePath()});
     EXPECT_EQ(browser_->Evaluate("document.getElementById('tileset').textContent"),
               "Drawn in the colours of MAINDAT.WAR");
     AwaitCards(maps.size());
@@ -409,8 +387,8 @@ TEST_F(WebPageInBrowser, AMapThatTheArchiveCannotDrawCarriesTesselClisMessages)
     archive.WriteTo(damaged);
 
     OpenFromDisk();
-    Choose("#archive", {damaged});
-    Choose("#scenarios", demoMaps_);
+    browser_->ChooseFiles("#archive", {damaged});
+    browser_->ChooseFiles("#scenarios", demoMaps_);
     AwaitCards(demoMaps_.size());
     ExpectImagesOfCli(demoMaps_, {"--archive", damaged, "-f", "png", "--size", "256"});
     EXPECT_FALSE(FailuresShown().empty());
@@ -419,7 +397,7 @@ TEST_F(WebPageInBrowser, AMapThatTheArchiveCannotDrawCarriesTesselClisMessages)
 TEST_F(WebPageInBrowser, SideAndUnitsAreSetFromTheKeyboardAndRedrawEveryMapAsTesselCliDrawsThem)
 {
     OpenFromDisk();
-    Choose("#scenarios", demoMaps_);
+    browser_->ChooseFiles("#scenarios", demoMaps_);
     AwaitCards(demoMaps_.size());
 
     // Every control in reading order, then each card's downloads.
@@ -455,7 +433,7 @@ TEST_F(WebPageInBrowser, DownloadsAnImageAsPngAndAsBmpAndAllOfThemAsOneZipFromTh
 {
     OpenFromDisk();
     const std::vector<std::string> maps = DemoAndDamaged();
-    Choose("#scenarios", maps);
+    browser_->ChooseFiles("#scenarios", maps);
     AwaitCards(maps.size());
     const Images shown = ImagesShown();
     const std::string first = fs::path(demoMaps_.front()).filename().string();
@@ -495,7 +473,7 @@ TEST_F(WebPageInBrowser, DownloadsAnImageAsPngAndAsBmpAndAllOfThemAsOneZipFromTh
 TEST_F(WebPageInBrowser, FilesDroppedAnywhereOnThePageAreAddedWithNamesThatNeverClash)
 {
     OpenFromDisk();
-    Choose("#scenarios", {demoMaps_.front()});
+    browser_->ChooseFiles("#scenarios", {demoMaps_.front()});
     AwaitCards(1);
 
     // The same file again, and a copy of it named in capitals, dropped on
@@ -506,7 +484,7 @@ TEST_F(WebPageInBrowser, FilesDroppedAnywhereOnThePageAreAddedWithNamesThatNever
     fs::copy_file(demoMaps_.front(), copy);
     browser_->Evaluate("const input = document.createElement('input'); input.type = 'file'; input.multiple = true;"
                        " input.id = 'test-files'; document.body.append(input)");
-    Choose("#test-files", {demoMaps_[0], copy, demoMaps_[1], demoMaps_[2]});
+    browser_->ChooseFiles("#test-files", {demoMaps_[0], copy, demoMaps_[1], demoMaps_[2]});
     browser_->Evaluate(R"(
         const transfer = new DataTransfer();
         for (const file of [...document.getElementById('test-files').files].slice(0, 2))
@@ -550,7 +528,7 @@ TEST_F(WebPageInBrowser, FilesDroppedAnywhereOnThePageAreAddedWithNamesThatNever
     // Removed, every name is free again.
     browser_->Evaluate("document.getElementById('clear').click()");
     EXPECT_EQ(browser_->Evaluate("document.querySelectorAll('[data-map]').length"), 0);
-    Choose("#scenarios", {demoMaps_.front()});
+    browser_->ChooseFiles("#scenarios", {demoMaps_.front()});
     AwaitCards(1);
     EXPECT_EQ(browser_->Evaluate("document.querySelector('[data-map]').dataset.map"), name);
     EXPECT_EQ(ImagesShown().at(name), shown.at(name));
@@ -565,7 +543,7 @@ TEST_F(WebPageInBrowser, AFolderChosenAddsTheScenariosBelowItAndNothingElse)
     WriteText(folder + "/notes.txt", "not a scenario\n");
 
     OpenFromDisk();
-    Choose("#scenario-folder", {folder});
+    browser_->ChooseFiles("#scenario-folder", {folder});
     AwaitCards(2);
     EXPECT_EQ(browser_->Evaluate("[...document.querySelectorAll('[data-map]')].map((card) => card.dataset.map)"),
               json({fs::path(demoMaps_[1]).filename().string(), fs::path(demoMaps_[0]).filename().string()}));
@@ -577,7 +555,7 @@ TEST_F(WebPageInBrowser, FitsA390PixelPhoneScreenWithoutScrollingSideways)
                       {{"width", 390}, {"height", 844}, {"deviceScaleFactor", 3}, {"mobile", true}});
     OpenFromDisk();
     const std::vector<std::string> maps = DemoAndDamaged();
-    Choose("#scenarios", maps);
+    browser_->ChooseFiles("#scenarios", maps);
     AwaitCards(maps.size());
     EXPECT_EQ(browser_->Evaluate("document.documentElement.scrollWidth <= window.innerWidth"), true);
     EXPECT_EQ(browser_->Evaluate("window.innerWidth"), 390);
@@ -619,7 +597,7 @@ TEST_F(WebPageInBrowser, WorksServedByAStaticHost)
 
     site_ = "http://127.0.0.1:" + port + "/";
     browser_->Navigate(site_ + "index.html");
-    Choose("#scenarios", DemoAndDamaged());
+    browser_->ChooseFiles("#scenarios", DemoAndDamaged());
     AwaitCards(DemoAndDamaged().size());
     ExpectImagesOfCli(DemoAndDamaged(), {"--builtin-tileset", "-f", "png", "--size", "256"});
     ::kill(server, SIGTERM);

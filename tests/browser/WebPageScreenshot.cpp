@@ -14,38 +14,6 @@ namespace fs = std::filesystem;
 using tessel::test::ChromiumSession;
 using tessel::test::json;
 
-namespace {
-
-std::string Decoded(const std::string& base64)
-{
-    static const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string bytes;
-    uint32_t bits = 0;
-    int count = 0;
-    for (const char c : base64) {
-        const std::size_t value = digits.find(c);
-        if (value == std::string::npos)
-            continue;
-        bits = (bits << 6) | static_cast<uint32_t>(value);
-        count += 6;
-        if (count >= 8) {
-            count -= 8;
-            bytes.push_back(static_cast<char>(bits >> count));
-        }
-    }
-    return bytes;
-}
-
-void Choose(ChromiumSession& browser, const std::string& selector, const std::vector<std::string>& paths)
-{
-    const json document = browser.Command("DOM.getDocument");
-    const json node =
-        browser.Command("DOM.querySelector", {{"nodeId", document["root"]["nodeId"]}, {"selector", selector}});
-    browser.Command("DOM.setFileInputFiles", {{"nodeId", node["nodeId"]}, {"files", paths}});
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     if (argc < 5) {
@@ -68,15 +36,17 @@ int main(int argc, char** argv)
         browser.Command("Emulation.setDeviceMetricsOverride",
                         {{"width", 1100}, {"height", 1130}, {"deviceScaleFactor", 1}, {"mobile", false}});
         browser.Navigate("file://" + absolute(argv[2]));
-        Choose(browser, "#archive", {absolute(argv[3])});
-        Choose(browser, "#scenarios", scenarios);
+        browser.ChooseFiles("#archive", {absolute(argv[3])});
+        browser.ChooseFiles("#scenarios", scenarios);
         browser.Evaluate("new Promise((done) => { const look = () => document.querySelectorAll('[data-map]').length === " +
                          std::to_string(scenarios.size()) +
                          " && !document.querySelector('[aria-busy]') ? done() : setTimeout(look, 20); look(); })");
         // Images decode apart from the page's script: wait until all are shown.
         browser.Evaluate("Promise.all([...document.images].map((image) => image.decode().catch(() => {})))");
         const json shot = browser.Command("Page.captureScreenshot", {{"format", "png"}});
-        std::ofstream(argv[1], std::ios::binary) << Decoded(shot["data"].get<std::string>());
+        const std::vector<uint8_t> png = tessel::test::FromBase64(shot["data"].get<std::string>());
+        std::ofstream(argv[1], std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
+                                                       static_cast<std::streamsize>(png.size()));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tessel_web_page_screenshot: %s\n", error.what());
         status = 1;
