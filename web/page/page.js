@@ -14,7 +14,7 @@
   const numbers = new Intl.NumberFormat("en");
   const template = byId("card-template").content.firstElementChild;
 
-  const maps = [];           // {name, stem, number, parts, image, made, generation}
+  const maps = [];           // {name, stem, number, parts, image, made, generation, removed}
   const takenImages = new Set();  // image names in lower case: downloads never clash
   let generation = 0;        // answers for earlier settings are dropped
   let nextNumber = 1;        // the workers know each file by its number
@@ -185,7 +185,7 @@
     map.generation = wanted;
     map.made = null;
     renderers.png(map.number, side, units).then((answer) => {
-      if (answer === null || map.generation !== wanted || !maps.includes(map))
+      if (answer === null || map.generation !== wanted || map.removed)
         return;
       show(map, answer);
       planSummary();
@@ -240,6 +240,8 @@
     generation++;
     renderers.cancelWaiting();
     renderers.forgetFiles();
+    for (const map of maps)
+      map.removed = true;
     maps.length = 0;
     takenImages.clear();
     list.replaceChildren();

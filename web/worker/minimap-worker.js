@@ -21,8 +21,8 @@
 
   let archiveFile = null;
   let module = null;
-  // The files are handed over once, in one message: a file costs the page
-  // far more to send alone than among hundreds.
+  // Each file is handed over once, among others in one message: a file
+  // costs the page far more to send alone.
   let files = new Map();
 
   // The archive stays in the user's file: WORKERFS reads the parts that the
