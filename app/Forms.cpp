@@ -1,6 +1,6 @@
 #include "Forms.h"
 
-#include "Settings.h"
+#include "settings/Settings.h"
 
 #include <QCoreApplication>
 

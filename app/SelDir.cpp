@@ -1,9 +1,9 @@
 #include "SelDir.h"
 
+#include "base/Exceptions.h"
 #include "DirectoryPaths.h"
-#include "Exceptions.h"
-#include "FileLayer.h"
 #include "Layout.h"
+#include "system/FileLayer.h"
 #include "TesselApplication.h"
 
 #include <QComboBox>

@@ -3,7 +3,7 @@
 // same number of bytes, nothing else.
 #include "ArchiveWriter.h"
 #include "Cli.h"
-#include "FileLayer.h"
+#include "system/FileLayer.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 // Unit painting: the units of the real scenario corpus, a typical map's few
 // hundred small units, and the hostile case of a hundred thousand units that
 // each cover most of the image.
-#include "Exceptions.h"
-#include "MinimapRenderer.h"
-#include "RectanglePainter.h"
+#include "base/Exceptions.h"
+#include "minimap/MinimapRenderer.h"
+#include "minimap/RectanglePainter.h"
 
 #include <benchmark/benchmark.h>
 

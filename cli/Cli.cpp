@@ -5,7 +5,7 @@
 #include "GalleryCommand.h"
 #include "InfoCommand.h"
 #include "RenderCommand.h"
-#include "TerminalName.h"
+#include "text/TerminalName.h"
 
 #include <exception>
 #include <map>

@@ -1,7 +1,7 @@
 #include "CliOptions.h"
 
-#include "IntegerText.h"
-#include "MinimapRenderer.h"
+#include "minimap/MinimapRenderer.h"
+#include "text/IntegerText.h"
 
 #include <functional>
 #include <map>

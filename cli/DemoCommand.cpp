@@ -1,9 +1,9 @@
 #include "DemoCommand.h"
 
+#include "base/Exceptions.h"
 #include "DemoData.h"
-#include "Exceptions.h"
-#include "PathPieces.h"
-#include "TerminalName.h"
+#include "text/PathPieces.h"
+#include "text/TerminalName.h"
 
 #include <filesystem>
 

@@ -1,7 +1,7 @@
 #include "EraCache.h"
 
-#include "ErrorBox.h"
-#include "Exceptions.h"
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
 
 #include <new>
 

@@ -1,16 +1,16 @@
 #include "GalleryCommand.h"
 
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
 #include "EraCache.h"
-#include "ErrorBox.h"
-#include "Exceptions.h"
 #include "GalleryPage.h"
 #include "JobsInOrder.h"
-#include "MakeMinimap.h"
-#include "PathPieces.h"
+#include "minimap/MakeMinimap.h"
 #include "Progress.h"
 #include "RenderCommand.h"
-#include "ScenarioInfo.h"
-#include "TerminalName.h"
+#include "scenario/ScenarioInfo.h"
+#include "text/PathPieces.h"
+#include "text/TerminalName.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "GalleryPage.h"
 
 #include "EmbeddedFiles.h"
-#include "FileLayer.h"
-#include "PathPieces.h"
+#include "system/FileLayer.h"
+#include "text/PathPieces.h"
 
 #include <map>
 

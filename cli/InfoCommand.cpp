@@ -1,10 +1,10 @@
 #include "InfoCommand.h"
 
-#include "BuiltinTileset.h"
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 #include "ScenarioDiscovery.h"
 #include "ScenarioJson.h"
-#include "TerminalName.h"
+#include "text/TerminalName.h"
+#include "tileset/BuiltinTileset.h"
 
 #include <new>
 #include <ostream>

@@ -7,8 +7,8 @@
 #pragma once
 
 #include "Console.h"
-#include "FileLayer.h"
-#include "SignalWatcher.h"
+#include "system/FileLayer.h"
+#include "system/SignalWatcher.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "OutputPaths.h"
 
-#include "PathPieces.h"
+#include "text/PathPieces.h"
 
 #include <algorithm>
 #include <filesystem>

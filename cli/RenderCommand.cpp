@@ -1,13 +1,13 @@
 #include "RenderCommand.h"
 
-#include "BuiltinTileset.h"
-#include "ErrorBox.h"
-#include "Exceptions.h"
-#include "FileIdentity.h"
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
 #include "JobsInOrder.h"
 #include "PngWriter.h"
 #include "Progress.h"
-#include "Settings.h"
+#include "settings/Settings.h"
+#include "system/FileIdentity.h"
+#include "tileset/BuiltinTileset.h"
 
 #include <chrono>
 #include <cstdio>

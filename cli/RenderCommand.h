@@ -4,8 +4,8 @@
 #include "CliOptions.h"
 #include "Console.h"
 #include "EraCache.h"
-#include "MakeMinimap.h"
-#include "MinimapSettings.h"
+#include "minimap/MakeMinimap.h"
+#include "minimap/MinimapSettings.h"
 #include "OutputPaths.h"
 #include "ScenarioDiscovery.h"
 

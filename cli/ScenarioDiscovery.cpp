@@ -1,6 +1,6 @@
 #include "ScenarioDiscovery.h"
 
-#include "FileLayer.h"
+#include "system/FileLayer.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,5 +1,5 @@
 #include "Cli.h"
-#include "TerminalName.h"
+#include "text/TerminalName.h"
 
 #include <cstdio>
 #include <exception>

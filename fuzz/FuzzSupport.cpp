@@ -1,6 +1,6 @@
 #include "FuzzSupport.h"
 
-#include "ErrorBox.h"
+#include "base/ErrorBox.h"
 
 #include <cstdio>
 #include <cstdlib>

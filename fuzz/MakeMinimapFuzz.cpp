@@ -4,8 +4,8 @@
 #include "FuzzSupport.h"
 
 #include "ArchiveWriter.h"
-#include "BmpWriter.h"
-#include "MakeMinimap.h"
+#include "image/BmpWriter.h"
+#include "minimap/MakeMinimap.h"
 
 #include <filesystem>
 

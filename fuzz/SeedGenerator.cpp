@@ -1,7 +1,7 @@
 // Writes the seed inputs of the fuzz targets, made with the project's own
 // fixtures: tessel_fuzz_seeds FOLDER creates FOLDER/<target>/<name> files.
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "DemoData.h"
 #include "ScenarioWriter.h"
 

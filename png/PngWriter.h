@@ -2,7 +2,7 @@
 // same contract as WriteBmpFile, with its failures shown by ErrorBox.
 #pragma once
 
-#include "BmpWriter.h"
+#include "image/BmpWriter.h"
 
 #include <cstdint>
 #include <string>

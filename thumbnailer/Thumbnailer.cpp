@@ -1,16 +1,16 @@
 #include "Thumbnailer.h"
 
-#include "BuiltinTileset.h"
-#include "ErrorBox.h"
-#include "Exceptions.h"
-#include "FileIdentity.h"
-#include "FileLayer.h"
-#include "MakeMinimap.h"
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
+#include "minimap/MakeMinimap.h"
 #include "PngWriter.h"
-#include "Settings.h"
-#include "SignalWatcher.h"
-#include "TerminalName.h"
+#include "settings/Settings.h"
+#include "system/FileIdentity.h"
+#include "system/FileLayer.h"
+#include "system/SignalWatcher.h"
+#include "text/TerminalName.h"
 #include "ThumbnailerArguments.h"
+#include "tileset/BuiltinTileset.h"
 
 #include <cstdlib>
 #include <filesystem>

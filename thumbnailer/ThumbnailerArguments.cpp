@@ -1,6 +1,6 @@
 #include "ThumbnailerArguments.h"
 
-#include "IntegerText.h"
+#include "text/IntegerText.h"
 
 #include <algorithm>
 

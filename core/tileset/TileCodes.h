@@ -17,7 +17,7 @@
 // nothing.
 #pragma once
 
-#include "PudData.h"
+#include "scenario/PudData.h"
 
 #include <array>
 #include <cstdint>

@@ -4,9 +4,9 @@
 //   xvfb-run tessel_shell_screenshots /tmp/shots [folder for the directory chooser]
 #include "ShellTestSupport.h"
 
-#include "BmpWriter.h"
+#include "base/ErrorBox.h"
 #include "ConvertError.h"
-#include "ErrorBox.h"
+#include "image/BmpWriter.h"
 #include "MessageBoxes.h"
 #include "SelDir.h"
 #include "TesselAbout.h"

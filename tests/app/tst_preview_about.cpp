@@ -1,8 +1,8 @@
 // The preview window, the about box and the application icon.
 #include "ShellTestSupport.h"
 
-#include "BmpWriter.h"
-#include "Exceptions.h"
+#include "base/Exceptions.h"
+#include "image/BmpWriter.h"
 #include "Layout.h"
 #include "TesselAbout.h"
 #include "TesselIcon.h"

@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "Cli.h"
 #include "EraCache.h"
 #include "InfoCommand.h"

@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "ScenarioInfo.h"
+#include "scenario/ScenarioInfo.h"
 #include "ScenarioJson.h"
 #include "ScenarioWriter.h"
 

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "BmpWriter.h"
-#include "ByteOrder.h"
+#include "base/ByteOrder.h"
+#include "image/BmpWriter.h"
 
 #include <numeric>
 

@@ -3,8 +3,8 @@
 // searches, in files that are whole, damaged or cut short.
 #include "TestSupport.h"
 
-#include "Exceptions.h"
-#include "ScenarioChunks.h"
+#include "base/Exceptions.h"
+#include "scenario/ScenarioChunks.h"
 #include "ScenarioWriter.h"
 
 #include <algorithm>

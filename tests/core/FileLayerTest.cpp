@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
-#include "Exceptions.h"
-#include "FileLayer.h"
+#include "base/Exceptions.h"
 #include "PlantedLinks.h"
+#include "system/FileLayer.h"
 
 #include <cerrno>
 #include <fcntl.h>

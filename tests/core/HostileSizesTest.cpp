@@ -6,13 +6,13 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "BmpWriter.h"
-#include "ByteOrder.h"
-#include "Exceptions.h"
+#include "base/ByteOrder.h"
+#include "base/Exceptions.h"
 #include "HostileScenarios.h"
-#include "MakeMinimap.h"
-#include "MinimapRenderer.h"
-#include "ScenarioInfo.h"
+#include "image/BmpWriter.h"
+#include "minimap/MakeMinimap.h"
+#include "minimap/MinimapRenderer.h"
+#include "scenario/ScenarioInfo.h"
 #include "ScenarioWriter.h"
 
 #include <algorithm>

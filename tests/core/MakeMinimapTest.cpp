@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
-#include "MakeMinimap.h"
-#include "MinimapRenderer.h"
+#include "base/ByteOrder.h"
+#include "minimap/MakeMinimap.h"
+#include "minimap/MinimapRenderer.h"
 #include "ScenarioWriter.h"
 
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
-#include "ByteOrder.h"
-#include "Exceptions.h"
-#include "MinimapRenderer.h"
+#include "base/ByteOrder.h"
+#include "base/Exceptions.h"
+#include "minimap/MinimapRenderer.h"
 
 namespace tessel::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "PathPieces.h"
+#include "text/PathPieces.h"
 
 #include "TestSupport.h"
 

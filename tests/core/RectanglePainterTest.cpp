@@ -1,4 +1,4 @@
-#include "RectanglePainter.h"
+#include "minimap/RectanglePainter.h"
 
 #include <gtest/gtest.h>
 

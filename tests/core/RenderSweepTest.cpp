@@ -5,8 +5,8 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
-#include "MinimapRenderer.h"
+#include "base/ByteOrder.h"
+#include "minimap/MinimapRenderer.h"
 
 #include <random>
 

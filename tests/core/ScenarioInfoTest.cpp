@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
-#include "CodePage437.h"
+#include "base/Exceptions.h"
 #include "DemoData.h"
-#include "Exceptions.h"
-#include "ScenarioInfo.h"
+#include "scenario/ScenarioInfo.h"
 #include "ScenarioWriter.h"
+#include "text/CodePage437.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
-#include "Exceptions.h"
-#include "FileLayer.h"
-#include "PudData.h"
+#include "base/Exceptions.h"
+#include "scenario/PudData.h"
 #include "ScenarioWriter.h"
+#include "system/FileLayer.h"
 
 #include <initializer_list>
 #include <iterator>

@@ -1,6 +1,6 @@
-#include "Settings.h"
+#include "settings/Settings.h"
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 #include "TestSupport.h"
 
 #include <cstdlib>

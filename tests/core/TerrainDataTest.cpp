@@ -1,7 +1,7 @@
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
-#include "Exceptions.h"
-#include "TerrainData.h"
+#include "base/ByteOrder.h"
+#include "base/Exceptions.h"
+#include "era/TerrainData.h"
 #include "TestSupport.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "BuiltinTileset.h"
-#include "FileLayer.h"
+#include "system/FileLayer.h"
+#include "tileset/BuiltinTileset.h"
 
 #include <png.h>
 

@@ -2,8 +2,8 @@
 // whole-file reads and writes.
 #pragma once
 
-#include "ErrorBox.h"
-#include "TerrainData.h"
+#include "base/ErrorBox.h"
+#include "era/TerrainData.h"
 
 #include <gtest/gtest.h>
 

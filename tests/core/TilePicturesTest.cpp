@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
-#include "TilePictures.h"
+#include "base/ByteOrder.h"
+#include "era/TilePictures.h"
 
 #include <functional>
 #include <sstream>

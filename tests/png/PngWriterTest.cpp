@@ -4,7 +4,7 @@
 #include "AllocationProbe.h"
 #include "TestSupport.h"
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 #include "PngWriter.h"
 
 #include <random>

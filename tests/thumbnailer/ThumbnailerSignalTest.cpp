@@ -4,8 +4,8 @@
 // child process, held by a write hook right after it has written a part.
 #include "TestSupport.h"
 
-#include "FileLayer.h"
 #include "ScenarioWriter.h"
+#include "system/FileLayer.h"
 #include "Thumbnailer.h"
 
 #include <csignal>

@@ -1,13 +1,13 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "BuiltinTileset.h"
 #include "DemoData.h"
-#include "MakeMinimap.h"
+#include "minimap/MakeMinimap.h"
 #include "PlantedLinks.h"
 #include "PngWriter.h"
 #include "ScenarioWriter.h"
 #include "Thumbnailer.h"
+#include "tileset/BuiltinTileset.h"
 
 #include <algorithm>
 #include <fcntl.h>
