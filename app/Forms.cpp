@@ -1,6 +1,7 @@
 #include "Forms.h"
 
 #include "settings/Settings.h"
+#include "system/UserFolders.h"
 
 #include <QCoreApplication>
 

@@ -20,7 +20,7 @@ void PrintFailureLine(std::ostream& out, std::string_view name, std::string_view
 inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitSomeFailed = 1;
 inline constexpr int ExitUsage = 2;
-// A run that a signal ends exits with this plus the signal's number.
-inline constexpr int ExitOnSignal = 128;
+// A run that a signal ends exits with ExitOnSignal (system/Interruption.h)
+// plus the signal's number.
 
 }  // namespace tessel::cli

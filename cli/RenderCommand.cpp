@@ -6,6 +6,7 @@
 #include "PngWriter.h"
 #include "Progress.h"
 #include "settings/Settings.h"
+#include "system/FaultInjection.h"
 #include "system/FileIdentity.h"
 #include "tileset/BuiltinTileset.h"
 
@@ -92,16 +93,9 @@ std::vector<RenderJob> PlanRenderJobs(const OutputPlan& plan, const std::string&
 
 namespace {
 
-std::function<void(const std::string&)>& JobHook()
-{
-    static std::function<void(const std::string&)> hook;
-    return hook;
-}
-
 RenderOutcome RunUnguardedJob(const RenderJob& job, const TMinimapSettings& settings, const MinimapBackend& backend)
 {
-    if (JobHook())
-        JobHook()(job.Input.Path);
+    fault_injection::AtJobStart(job.Input.Path);
     RenderOutcome outcome;
     if (!job.Refusal.empty()) {
         outcome.Messages.push_back(job.Refusal);
@@ -187,7 +181,5 @@ int RunRender(const RenderOptions& options, Console& console)
         run.ExitAfterSignal(console, signal);
     return failed == 0 ? ExitSuccess : ExitSomeFailed;
 }
-
-void SetJobHookForTesting(std::function<void(const std::string& scenarioPath)> hook) { JobHook() = std::move(hook); }
 
 }  // namespace tessel::cli

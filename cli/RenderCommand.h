@@ -70,8 +70,4 @@ RenderOutcome RunRenderJob(const RenderJob& job, const TMinimapSettings& setting
 // thread can be started.
 int RunRender(const RenderOptions& options, Console& console);
 
-// For tests only: runs on the worker at the start of every job with the
-// scenario's path; what it raises stands for a failure that escapes a job.
-void SetJobHookForTesting(std::function<void(const std::string& scenarioPath)> hook);
-
 }  // namespace tessel::cli

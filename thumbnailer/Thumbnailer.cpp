@@ -6,13 +6,11 @@
 #include "PngWriter.h"
 #include "settings/Settings.h"
 #include "system/FileIdentity.h"
-#include "system/FileLayer.h"
-#include "system/SignalWatcher.h"
+#include "system/Interruption.h"
 #include "text/TerminalName.h"
 #include "ThumbnailerArguments.h"
 #include "tileset/BuiltinTileset.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -109,10 +107,7 @@ int RunThumbnailer(const std::vector<std::string>& args, const std::string& sett
 int RunThumbnailerProcess(const std::vector<std::string>& args, const std::string& settingsFile, std::ostream& out,
                           std::ostream& err)
 {
-    const SignalWatcher watcher([](int signal) {
-        RemoveTemporaryFilesForExit();
-        std::_Exit(ExitOnSignal + signal);
-    });
+    const InterruptionWatch watch(EndAfterSignal);
     return RunThumbnailer(args, settingsFile, out, err);
 }
 

@@ -15,8 +15,6 @@ namespace tessel::thumbnailer {
 
 inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitFailure = 1;
-// A run that a signal ends exits with this plus the signal's number.
-inline constexpr int ExitOnSignal = 128;
 
 // args without the program name. settingsFile (the desktop program's, or
 // empty for none) gives the archive and the unit display; it is only read.
@@ -26,7 +24,8 @@ int RunThumbnailer(const std::vector<std::string>& args, const std::string& sett
 // RunThumbnailer as the program runs it: SIGINT, SIGTERM, SIGHUP or SIGPIPE
 // (file managers stop a thumbnailer that takes too long) removes the
 // temporary file, or empties an OUTPUT written in place, and ends the
-// process at once with ExitOnSignal plus the signal's number.
+// process at once with ExitOnSignal plus the signal's number, as
+// system/Interruption.h says.
 int RunThumbnailerProcess(const std::vector<std::string>& args, const std::string& settingsFile, std::ostream& out,
                           std::ostream& err);
 

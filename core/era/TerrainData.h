@@ -3,7 +3,7 @@
 #pragma once
 
 #include "base/ByteOrder.h"
-#include "scenario/PudData.h"
+#include "era/TileCode.h"
 
 #include <array>
 #include <cstdint>

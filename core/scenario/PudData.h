@@ -2,6 +2,7 @@
 // the tile map, the unit type data and the placed units.
 #pragma once
 
+#include "era/TileCode.h"
 #include "scenario/ScenarioChunks.h"
 #include "system/FileLayer.h"
 
@@ -11,8 +12,6 @@
 #include <vector>
 
 namespace tessel {
-
-using TileCode = uint16_t;
 
 inline constexpr int32_t UnitRecordSize = 8;
 

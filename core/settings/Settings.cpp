@@ -2,18 +2,13 @@
 
 #include "base/Exceptions.h"
 #include "settings/IniFile.h"
+#include "system/UserFolders.h"
 #include "text/IntegerText.h"
 #include "text/PathPieces.h"
 
 #include <array>
-#include <cstdlib>
 #include <exception>
 #include <filesystem>
-
-#ifndef _WIN32
-#include <pwd.h>
-#include <unistd.h>
-#endif
 
 namespace tessel {
 
@@ -23,37 +18,11 @@ constexpr const char* SettingsSection = "Settings";
 constexpr const char* LastSection = "Last";
 constexpr std::array<const char*, 4> SizeKeys{"Size32", "Size64", "Size96", "Size128"};
 
-std::string HomeDirectory()
-{
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-#ifndef _WIN32
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
-        return entry->pw_dir;
-#endif
-    return {};
-}
-
 }  // namespace
 
 std::string SettingsFileName(const std::string& programFilePath, const std::string& configDirectory)
 {
     return JoinPath(configDirectory, ChangeFileExt(FileNamePart(programFilePath), ".ini"));
-}
-
-std::string UserConfigDirectory()
-{
-#ifdef _WIN32
-    if (const char* appData = std::getenv("APPDATA"); appData && *appData)
-        return appData;
-    return {};
-#else
-    // A relative XDG_CONFIG_HOME is invalid by the XDG rules and is ignored.
-    if (const char* configHome = std::getenv("XDG_CONFIG_HOME"); configHome && configHome[0] == '/')
-        return configHome;
-    const std::string home = HomeDirectory();
-    return home.empty() ? std::string() : JoinPath(home, ".config");
-#endif
 }
 
 std::string DesktopSettingsFile()

@@ -15,13 +15,9 @@ namespace tessel {
 // replaced by ".ini", in configDirectory.
 std::string SettingsFileName(const std::string& programFilePath, const std::string& configDirectory);
 
-// The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config (on
-// Windows the per-user application-data folder).
-std::string UserConfigDirectory();
-
 // The settings file of the desktop program "tessel", which tessel-cli and
-// tessel-thumbnailer read too; empty when the user has no configuration
-// folder.
+// tessel-thumbnailer read too, in the user's configuration folder
+// (system/UserFolders.h); empty when the user has none.
 std::string DesktopSettingsFile();
 
 // A value text as stored, cut to 1023 characters; defaultText when the file,

@@ -1,13 +1,16 @@
-// The file layer: POSIX files behind small RAII classes. Every operation is
-// checked right after the call; a failure raises EInOutError with the number
-// that the operating system's error maps to (see InOutErrorFromErrno).
+// The file layer: files behind small RAII classes, the same on every
+// platform. Every operation is checked right after the call; a failure
+// raises EInOutError with the number that the system's error maps to
+// (SystemErrors.h). The system calls are in FileLayerPosix.cpp (a port adds
+// its own file beside it); what needs none (read-ahead, write buffering) is
+// in FileLayer.cpp. Output files take part in the temporary-file registry
+// (TemporaryFiles.h), which a process ending on a signal empties.
 #pragma once
 
 #include "base/Exceptions.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,11 +18,10 @@
 
 namespace tessel {
 
-// The input/output error for an errno value: one of the file layer's
-// numbers where one stands for it, else a system error that shows the errno
-// value itself. path is the file the failed call named: a missing file whose
-// folder exists is 2, a missing folder is 3.
-EInOutError InOutErrorFromErrno(int errnoValue, const std::string& path);
+// What the operating system knows an open file by: a descriptor on POSIX,
+// wide enough for a handle elsewhere.
+using NativeFile = std::intptr_t;
+inline constexpr NativeFile NoFile = -1;
 
 // An existing file opened for reading only (shared with other programs).
 // Anything but a regular file (a folder, a pipe, a device) is refused with
@@ -51,7 +53,7 @@ private:
     std::size_t ReadFromSystem(unsigned char* buffer, std::size_t count, int64_t position);
 
     std::string path_;
-    int fd_ = -1;
+    NativeFile file_ = NoFile;
     int64_t position_ = 0;
     std::unique_ptr<unsigned char[]> readAhead_;
     int64_t readAheadStart_ = 0;
@@ -109,7 +111,7 @@ private:
     std::string temporaryPath_;
     bool durable_;
     std::optional<Kept> kept_;
-    int fd_ = -1;
+    NativeFile file_ = NoFile;
     int64_t position_ = 0;
     std::vector<unsigned char> buffer_;
 };
@@ -147,33 +149,8 @@ private:
     void Discard() noexcept;
 
     std::string path_;
-    int fd_ = -1;
+    NativeFile file_ = NoFile;
     int64_t position_ = 0;
 };
-
-// Removes the temporary file of every ReplacingOutputFile that has not been
-// committed or discarded, cuts every InPlaceOutputFile written to and not
-// committed to 0 bytes, and from then on lets no output file be made,
-// written in place or committed (they fail with Exception "Interrupted"),
-// for a process that ends on a signal. Safe from any thread, but not in a
-// signal handler.
-void RemoveTemporaryFilesForExit() noexcept;
-
-// How many output files (of either kind) have been committed in this
-// process; once RemoveTemporaryFilesForExit has returned, the number is
-// final.
-uint64_t CommittedFileCount() noexcept;
-
-// For tests only: hook runs after each piece that a ReplacingOutputFile or
-// InPlaceOutputFile hands to the system, outside every lock, so that a test
-// can hold a writer in the middle of its file. Set it before any write
-// starts; an empty one switches it off.
-void SetWriteHookForTesting(std::function<void()> hook);
-
-// Fault injection for tests only: after limit more bytes, every write of a
-// ReplacingOutputFile or InPlaceOutputFile stores nothing and fails as a
-// full disk would.
-// A negative limit switches the fault off.
-void SetWriteLimitForTesting(int64_t limit);
 
 }  // namespace tessel

@@ -1,12 +1,11 @@
-// Waits for SIGINT, SIGTERM, SIGHUP and SIGPIPE in a thread of its own, so
-// that what a signal sets off runs as ordinary code, free to lock and
-// allocate, and never inside a signal handler.
+// Waits for the signals that stop a program (SIGINT, SIGTERM, SIGHUP and
+// SIGPIPE) in a thread of its own, so that what a signal sets off runs as
+// ordinary code, free to lock and allocate, and never inside a signal
+// handler. The waiting is the platform's: SignalWatcherPosix.cpp.
 #pragma once
 
-#include <atomic>
 #include <functional>
-#include <signal.h>
-#include <thread>
+#include <memory>
 
 namespace tessel {
 
@@ -19,7 +18,8 @@ public:
     // the watcher looks for the mark every 50 ms. onSignal runs on the
     // watcher's thread, at most once, with the signal's number. A signal
     // that the process ignores (under nohup, or SIGINT in a background job)
-    // stays ignored and is not watched. One watcher at a time.
+    // stays ignored and is not watched. One watcher at a time. Raises
+    // std::system_error when the thread cannot be started.
     explicit SignalWatcher(std::function<void(int signal)> onSignal);
     // Stops waiting and gives back the calling thread's signal mask and the
     // handling of SIGPIPE.
@@ -28,13 +28,8 @@ public:
     SignalWatcher& operator=(const SignalWatcher&) = delete;
 
 private:
-    sigset_t watched_{};  // the blocked ones, waited for
-    sigset_t previousMask_{};
-    bool watchesPipe_ = false;
-    struct sigaction previousPipeAction_ {};
-    int wakeSignal_ = 0;  // one of the blocked ones, sent to the watcher alone to end its wait
-    std::atomic<bool> stopping_{false};
-    std::thread thread_;
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 }  // namespace tessel

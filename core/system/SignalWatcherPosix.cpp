@@ -1,7 +1,10 @@
 #include "system/SignalWatcher.h"
 
+#include <atomic>
 #include <ctime>
 #include <pthread.h>
+#include <signal.h>
+#include <thread>
 
 namespace tessel {
 
@@ -21,13 +24,24 @@ bool Ignored(int signal)
 
 }  // namespace
 
-SignalWatcher::SignalWatcher(std::function<void(int signal)> onSignal)
+struct SignalWatcher::State {
+    sigset_t watched{};  // the blocked ones, waited for
+    sigset_t previousMask{};
+    bool watchesPipe = false;
+    struct sigaction previousPipeAction {};
+    int wakeSignal = 0;  // one of the blocked ones, sent to the watcher alone to end its wait
+    std::atomic<bool> stopping{false};
+    std::thread thread;
+};
+
+SignalWatcher::SignalWatcher(std::function<void(int signal)> onSignal) : state_(std::make_unique<State>())
 {
-    ::sigemptyset(&watched_);
+    State& state = *state_;
+    ::sigemptyset(&state.watched);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         if (!Ignored(signal)) {
-            ::sigaddset(&watched_, signal);
-            wakeSignal_ = signal;
+            ::sigaddset(&state.watched, signal);
+            state.wakeSignal = signal;
         }
     }
     if (!Ignored(SIGPIPE)) {
@@ -36,17 +50,17 @@ SignalWatcher::SignalWatcher(std::function<void(int signal)> onSignal)
         mark.sa_handler = MarkBrokenPipe;
         mark.sa_flags = SA_RESTART;
         ::sigemptyset(&mark.sa_mask);
-        watchesPipe_ = ::sigaction(SIGPIPE, &mark, &previousPipeAction_) == 0;
+        state.watchesPipe = ::sigaction(SIGPIPE, &mark, &state.previousPipeAction) == 0;
     }
-    ::pthread_sigmask(SIG_BLOCK, &watched_, &previousMask_);
-    if (wakeSignal_ == 0 && !watchesPipe_)
+    ::pthread_sigmask(SIG_BLOCK, &state.watched, &state.previousMask);
+    if (state.wakeSignal == 0 && !state.watchesPipe)
         return;
     try {
-        thread_ = std::thread([this, onSignal = std::move(onSignal)] {
+        state.thread = std::thread([&state, onSignal = std::move(onSignal)] {
             const timespec tick{0, 50 * 1000 * 1000};
-            while (!stopping_) {
-                int signal = ::sigtimedwait(&watched_, nullptr, &tick);
-                if (stopping_)
+            while (!state.stopping) {
+                int signal = ::sigtimedwait(&state.watched, nullptr, &tick);
+                if (state.stopping)
                     return;
                 if (signal <= 0 && pipeBroken.exchange(false))
                     signal = SIGPIPE;
@@ -57,24 +71,25 @@ SignalWatcher::SignalWatcher(std::function<void(int signal)> onSignal)
             }
         });
     } catch (...) {
-        if (watchesPipe_)
-            ::sigaction(SIGPIPE, &previousPipeAction_, nullptr);
-        ::pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
+        if (state.watchesPipe)
+            ::sigaction(SIGPIPE, &state.previousPipeAction, nullptr);
+        ::pthread_sigmask(SIG_SETMASK, &state.previousMask, nullptr);
         throw;
     }
 }
 
 SignalWatcher::~SignalWatcher()
 {
-    if (thread_.joinable()) {
-        stopping_ = true;
-        if (wakeSignal_ != 0)
-            ::pthread_kill(thread_.native_handle(), wakeSignal_);
-        thread_.join();
+    State& state = *state_;
+    if (state.thread.joinable()) {
+        state.stopping = true;
+        if (state.wakeSignal != 0)
+            ::pthread_kill(state.thread.native_handle(), state.wakeSignal);
+        state.thread.join();
     }
-    if (watchesPipe_)
-        ::sigaction(SIGPIPE, &previousPipeAction_, nullptr);
-    ::pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
+    if (state.watchesPipe)
+        ::sigaction(SIGPIPE, &state.previousPipeAction, nullptr);
+    ::pthread_sigmask(SIG_SETMASK, &state.previousMask, nullptr);
 }
 
 }  // namespace tessel

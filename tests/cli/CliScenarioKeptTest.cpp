@@ -6,6 +6,7 @@
 
 #include "JsonLines.h"
 #include "RenderCommand.h"
+#include "system/FaultInjection.h"
 
 #include <filesystem>
 
@@ -112,9 +113,9 @@ TEST_F(CliScenarioKept, ALinkMadeWhileTheRunGoesOnIsRefusedWhenTheImageIsWritten
     const std::vector<uint8_t> bytes = ReadFileBytes(scenario);
     fs::create_directories(dir.File("out"));
     RunInChildProcess([&] {
-        cli::SetJobHookForTesting([&](const std::string&) { fs::create_hard_link(scenario, dir.File("out/late.bmp")); });
+        fault_injection::RunAtEachJobStart([&](const std::string&) { fs::create_hard_link(scenario, dir.File("out/late.bmp")); });
         const CliRun run = Run("render", {"-o", dir.File("out"), scenario});
-        cli::SetJobHookForTesting({});
+        fault_injection::RunAtEachJobStart({});
         EXPECT_EQ(run.Status, 1);
         EXPECT_EQ(run.Err, "late.pud: Error: the minimap would replace the scenario file itself\n");
         EXPECT_EQ(ReadFileBytes(scenario), bytes);

@@ -7,6 +7,7 @@
 #include "EraCache.h"
 #include "InfoCommand.h"
 #include "RenderCommand.h"
+#include "system/FaultInjection.h"
 #include "ScenarioWriter.h"
 
 #include <nlohmann/json.hpp>
@@ -381,14 +382,14 @@ TEST_F(CliTest, AFailureEscapingAJobFailsThatScenarioAlone)
     for (const char* name : {"a", "b", "c", "d"})
         Map("maps/" + std::string(name) + ".pud", MapOfEra(0, 32));
     RunInChildProcess([&] {
-        cli::SetJobHookForTesting([](const std::string& scenario) {
+        fault_injection::RunAtEachJobStart([](const std::string& scenario) {
             if (scenario.ends_with("b.pud"))
                 throw std::runtime_error("worker failed");
             if (scenario.ends_with("c.pud"))
                 throw 42;
         });
         const CliRun run = Render({"-j", "2", dir.File("maps")});
-        cli::SetJobHookForTesting({});
+        fault_injection::RunAtEachJobStart({});
         EXPECT_EQ(run.Status, 1);
         EXPECT_EQ(Lines(run.Err),
                   (std::vector<std::string>{"b.pud: Error: worker failed", "c.pud: Error: unknown failure"}));

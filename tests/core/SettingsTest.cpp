@@ -1,4 +1,5 @@
 #include "settings/Settings.h"
+#include "system/UserFolders.h"
 
 #include "base/Exceptions.h"
 #include "TestSupport.h"

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "system/FileLayer.h"
+#include "system/FaultInjection.h"
 #include "tileset/BuiltinTileset.h"
 
 #include <png.h>
@@ -46,8 +46,8 @@ std::string TempDir::File(const std::string& name) const { return (fs::path(path
 
 ErrorBoxRecorder::ErrorBoxRecorder() : scope_([this](const std::string& text) { texts_.push_back(text); }) {}
 
-ScopedWriteLimit::ScopedWriteLimit(int64_t limit) { SetWriteLimitForTesting(limit); }
-ScopedWriteLimit::~ScopedWriteLimit() { SetWriteLimitForTesting(-1); }
+ScopedWriteLimit::ScopedWriteLimit(int64_t limit) { fault_injection::LimitWrites(limit); }
+ScopedWriteLimit::~ScopedWriteLimit() { fault_injection::LimitWrites(-1); }
 
 ScopedUmask::ScopedUmask(unsigned mask) : previous_(::umask(static_cast<mode_t>(mask))) {}
 ScopedUmask::~ScopedUmask() { ::umask(static_cast<mode_t>(previous_)); }

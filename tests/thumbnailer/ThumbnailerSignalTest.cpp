@@ -5,7 +5,7 @@
 #include "TestSupport.h"
 
 #include "ScenarioWriter.h"
-#include "system/FileLayer.h"
+#include "system/FaultInjection.h"
 #include "Thumbnailer.h"
 
 #include <csignal>
@@ -36,7 +36,7 @@ protected:
         const pid_t child = ::fork();
         if (child == 0) {
             ::close(ready[0]);
-            SetWriteHookForTesting([&] {
+            fault_injection::RunAfterEachWrite([&] {
                 [[maybe_unused]] const ssize_t told = ::write(ready[1], "w", 1);
                 for (;;)
                     ::pause();
