@@ -4,6 +4,7 @@
 #include "ArchiveWriter.h"
 #include "Cli.h"
 #include "system/FileLayer.h"
+#include "TestEra.h"
 
 #include <benchmark/benchmark.h>
 

@@ -7,7 +7,7 @@
 #include "JobsInOrder.h"
 #include "minimap/MakeMinimap.h"
 #include "Progress.h"
-#include "RenderCommand.h"
+#include "RenderJobs.h"
 #include "scenario/ScenarioInfo.h"
 #include "text/PathPieces.h"
 #include "text/TerminalName.h"

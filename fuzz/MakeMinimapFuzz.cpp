@@ -6,6 +6,7 @@
 #include "ArchiveWriter.h"
 #include "image/BmpWriter.h"
 #include "minimap/MakeMinimap.h"
+#include "TestEra.h"
 
 #include <filesystem>
 

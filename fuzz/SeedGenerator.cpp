@@ -4,6 +4,7 @@
 #include "base/ByteOrder.h"
 #include "DemoData.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 
 #include <cstdio>
 #include <cstring>

@@ -27,7 +27,7 @@ std::shared_ptr<const TTerrainData> LoadTerrain(const std::string& archivePath, 
 {
     auto terrain = std::make_shared<TTerrainData>();
     if (!archivePath.empty()) {
-        ScopedErrorBoxHandler silence([](const std::string&) {});
+        const ErrorBoxCapture silence;
         try {
             terrain->LoadFromMaindat(archivePath, era);
             return terrain;
@@ -68,14 +68,10 @@ std::optional<std::string> MakeThumbnail(const ThumbnailRequest& request, const 
     backend.WriteImage = WriteThumbnailImage;
     backend.NeedsArchive = false;
 
-    std::optional<std::string> failure;
-    ScopedErrorBoxHandler collect([&](const std::string& text) {
-        if (!failure)
-            failure = text;
-    });
+    const ErrorBoxCapture boxes;
     if (MakeMinimap(request.Input, request.Output, settings, backend))
         return std::nullopt;
-    return failure.value_or("Error: no thumbnail written");
+    return boxes.Texts().empty() ? "Error: no thumbnail written" : boxes.Texts().front();
 }
 
 }  // namespace

@@ -73,22 +73,6 @@ private:
     int items_ = 8;
 };
 
-// The most pictures MakeTestEra makes: their blocks still fit a block word.
-inline constexpr int MostTestPictures = 1024;
-
-// A small era whose tile pictures are easy to predict in tests, the same for
-// the same arguments (pictures is held to 1 .. MostTestPictures):
-// - Palette: 768 bytes, byte k = (5k + seed) mod 64, the last byte 63.
-// - TMI: 158 records of 42 bytes; tile code t (0 .. 2527) shows picture
-//   (t mod pictures) + 1, tile 0 picture 0; words 16 to 20 hold 0xFFFF.
-// - MMI: records for pictures 0 .. pictures; picture 0's is all zero; word w
-//   of picture p is block (p - 1) * 16 + w, with the flip bits (p + w) mod 4,
-//   so every picture uses all four flip combinations.
-// - MMT: pictures * 16 blocks of 64 bytes; byte k of block n is
-//   (37k + 11n + seed) mod 256, so the 64 bytes of a block are all different
-//   and every flip changes what a pixel shows.
-EraTables MakeTestEra(uint8_t seed, int pictures = 16);
-
 // A terrain holding tables as if an archive had been loaded, for tests and
 // benchmarks that skip the archive.
 TTerrainData TerrainOf(const EraTables& tables);

@@ -92,7 +92,7 @@ std::vector<uint8_t> UnitsChunkData(const std::vector<UnitPlacement>& units)
         WriteU16LE(record + 2, units[i].Y);
         record[4] = units[i].Type;
         record[5] = units[i].Owner;
-        WriteU16LE(record + 6, units[i].Extra);
+        WriteU16LE(record + 6, units[i].Value);
     }
     return data;
 }

@@ -13,13 +13,7 @@
 namespace tessel {
 
 // One unit as placed in the UNIT chunk.
-struct UnitPlacement {
-    uint16_t X = 0;
-    uint16_t Y = 0;
-    uint8_t Type = 0;
-    uint8_t Owner = 0;
-    uint16_t Extra = 0;  // the record's last two bytes
-};
+using UnitPlacement = UnitRecord;
 
 class ScenarioWriter {
 public:

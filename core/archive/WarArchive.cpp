@@ -1,5 +1,6 @@
 #include "archive/WarArchive.h"
 
+#include "archive/ArchiveMessages.h"
 #include "archive/LzExpander.h"
 #include "base/Buffer.h"
 #include "base/ByteOrder.h"
@@ -96,7 +97,7 @@ std::vector<uint8_t> ReadWarEntry(InputFile& archive, int32_t entry, uint32_t& s
         failure = EOutOfMemory().Message();
     }
     // Shown once the buffer is gone.
-    ErrorBox("Error extracting entry #" + std::to_string(entry) + ": " + failure);
+    ErrorBox(ExtractionFailureText(entry, failure));
     return {};
 }
 

@@ -20,7 +20,8 @@ inline constexpr uint32_t WarCompressedFlag = 0x20000000;
 // Reads one entry of an open archive whose header was already tested.
 // Returns the entry expanded to its length L, or an empty vector ("none"):
 // silently for an absent entry or one with too little room; after an
-// ErrorBox "Error extracting entry #n: ..." for any other failure. size is
+// ErrorBox ExtractionFailureText (archive/ArchiveMessages.h) for any other
+// failure. size is
 // 0 until the read succeeds, then L. Raises nothing.
 std::vector<uint8_t> ReadWarEntry(InputFile& archive, int32_t entry, uint32_t& size);
 

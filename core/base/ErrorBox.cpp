@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <utility>
 
 namespace tessel {
 
@@ -45,5 +46,9 @@ ScopedErrorBoxHandler::ScopedErrorBoxHandler(ErrorBoxHandler handler)
 }
 
 ScopedErrorBoxHandler::~ScopedErrorBoxHandler() { threadHandler = previous_; }
+
+ErrorBoxCapture::ErrorBoxCapture() : scope_([this](const std::string& text) { texts_.push_back(text); }) {}
+
+std::vector<std::string> ErrorBoxCapture::TakeTexts() { return std::exchange(texts_, {}); }
 
 }  // namespace tessel

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tessel {
 
@@ -29,6 +30,21 @@ public:
 private:
     ErrorBoxHandler handler_;
     const ErrorBoxHandler* previous_;
+};
+
+// Collects the ErrorBox texts of the current thread, in order, while it
+// lives: for a component other than the desktop program, which reports
+// them its own way (a line per failure, the first failure only, or none).
+class ErrorBoxCapture {
+public:
+    ErrorBoxCapture();
+    const std::vector<std::string>& Texts() const { return texts_; }
+    // The texts so far, leaving none behind.
+    std::vector<std::string> TakeTexts();
+
+private:
+    std::vector<std::string> texts_;
+    ScopedErrorBoxHandler scope_;  // after texts_, which it fills
 };
 
 }  // namespace tessel

@@ -1,5 +1,6 @@
 #include "era/TerrainData.h"
 
+#include "archive/ArchiveMessages.h"
 #include "archive/WarArchive.h"
 #include "base/ByteOrder.h"
 #include "base/Exceptions.h"
@@ -19,24 +20,18 @@ void TestArchiveHeader(InputFile& archive, const std::string& path)
         valid = ReadU32LE(header) == WarSignature && ReadU16LE(header + 6) == WarArchiveTag;
     }
     if (!valid)
-        throw Exception("\"" + path + "\" is not a valid MAINDAT.WAR file.");
+        throw Exception(NotAnArchiveText(path));
 }
 
 void ReadRequiredEntry(InputFile& archive, int32_t entry, std::vector<uint8_t>& buffer, uint32_t& size,
-                       const char* failure)
+                       const char* table)
 {
     buffer = ReadWarEntry(archive, entry, size);
     if (buffer.empty())
-        throw Exception(failure);
+        throw Exception(UnreadableTableText(table));
 }
 
 }  // namespace
-
-void CheckEra(int32_t era)
-{
-    if (era < 0 || era > 3)
-        throw Exception("Invalid era (" + std::to_string(era) + ").");
-}
 
 void TTerrainData::LoadFromMaindat(const std::string& path, int32_t era)
 {
@@ -47,10 +42,10 @@ void TTerrainData::LoadFromMaindat(const std::string& path, int32_t era)
     try {
         TestArchiveHeader(archive, path);
         const int32_t first = EraFirstEntries[static_cast<std::size_t>(era)];
-        ReadRequiredEntry(archive, first, Palette, PaletteSize, "Cannot read palette from maindat.war");
-        ReadRequiredEntry(archive, first + 1, MMI, MMISize, "Cannot read MMI from maindat.war");
-        ReadRequiredEntry(archive, first + 2, MMT, MMTSize, "Cannot read MMT from maindat.war");
-        ReadRequiredEntry(archive, first + 3, TMI, TMISize, "Cannot read TMI from maindat.war");
+        ReadRequiredEntry(archive, first, Palette, PaletteSize, "palette");
+        ReadRequiredEntry(archive, first + 1, MMI, MMISize, "MMI");
+        ReadRequiredEntry(archive, first + 2, MMT, MMTSize, "MMT");
+        ReadRequiredEntry(archive, first + 3, TMI, TMISize, "TMI");
     } catch (...) {
         ReleaseBuffers();
         archive.Close();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/ByteOrder.h"
+#include "era/Era.h"
 #include "era/TileCode.h"
 
 #include <array>
@@ -11,9 +12,6 @@
 #include <vector>
 
 namespace tessel {
-
-// The archive entry number of each era's palette; MMI, MMT and TMI follow it.
-inline constexpr std::array<int32_t, 4> EraFirstEntries{2, 18, 10, 438};
 
 inline constexpr TileCode HighestTileCode = 2527;
 inline constexpr int32_t TileSide = 32;
@@ -27,9 +25,6 @@ inline constexpr std::size_t MmiRecordBytes = 32;
 inline constexpr std::size_t BlocksPerPicture = 16;
 inline constexpr std::size_t MmtBlockBytes = 64;
 
-// Raises Exception "Invalid era (%d)." unless era is 0 to 3.
-void CheckEra(int32_t era);
-
 class TTerrainData {
 public:
     std::vector<uint8_t> Palette;
@@ -42,7 +37,8 @@ public:
     uint32_t TMISize = 0;
 
     // Loads the four entries of era from the archive at path; raises
-    // Exception or EInOutError, leaving the object without buffers.
+    // Exception (CheckEra's, or one of archive/ArchiveMessages.h) or
+    // EInOutError, leaving the object without buffers.
     void LoadFromMaindat(const std::string& path, int32_t era);
 
     // The picture number of tile; 0 (no picture) also past the highest tile

@@ -3,6 +3,7 @@
 // with ErrorBox and answers with a success value.
 #pragma once
 
+#include "image/Palette.h"
 #include "system/FileLayer.h"
 
 #include <array>
@@ -11,9 +12,6 @@
 #include <string>
 
 namespace tessel {
-
-// 256 red, green, blue triplets, each byte as it goes into the colour table.
-using BmpPalette = std::array<uint8_t, 768>;
 
 inline constexpr int32_t BmpFileHeaderSize = 14;
 inline constexpr int32_t BmpInfoHeaderSize = 40;

@@ -2,6 +2,7 @@
 
 #include "base/ErrorBox.h"
 #include "base/Exceptions.h"
+#include "image/BmpWriter.h"
 #include "minimap/MinimapRenderer.h"
 #include "scenario/PudData.h"
 

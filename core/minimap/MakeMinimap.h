@@ -5,7 +5,7 @@
 
 #include "era/TerrainData.h"
 #include "era/TilePictures.h"
-#include "image/BmpWriter.h"
+#include "image/Palette.h"
 #include "minimap/MinimapSettings.h"
 
 #include <functional>

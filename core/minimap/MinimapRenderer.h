@@ -4,7 +4,7 @@
 
 #include "era/TerrainData.h"
 #include "era/TilePictures.h"
-#include "image/BmpWriter.h"
+#include "image/Palette.h"
 #include "minimap/MinimapSettings.h"
 #include "minimap/RectanglePainter.h"
 #include "scenario/PudData.h"

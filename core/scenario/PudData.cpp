@@ -3,19 +3,11 @@
 #include "base/Buffer.h"
 #include "base/ByteOrder.h"
 #include "base/Exceptions.h"
+#include "scenario/OwnerColors.h"
 
 namespace tessel {
 
-const std::array<uint8_t, 16> OwnerColors{208, 212, 216, 220, 224, 228, 232, 12,
-                                          12,  12,  12,  12,  12,  12,  12,  12};
-
 namespace {
-
-// The neutral resources take a fixed colour whatever owner they are given.
-constexpr uint8_t GoldMineColor = 12;
-constexpr uint8_t OilPatchColor = 0;
-// Owners beyond the colour table.
-constexpr uint8_t UnknownOwnerColor = 0;
 
 // What a unit type without a stored size entry covers.
 constexpr uint16_t MissingSizeWidth = 1;
@@ -107,8 +99,7 @@ void TPUDData::LoadFromChunks(ChunkIndex& chunks)
 
 int32_t TPUDData::FindChunk(InputFile& file, const ChunkTag& tag) const { return tessel::FindChunk(file, tag); }
 
-void TPUDData::GetUnitProps(int32_t index, uint16_t& x, uint16_t& y, uint16_t& width, uint16_t& height,
-                            uint8_t& unitType, uint8_t& owner, uint8_t& color) const
+UnitRecord TPUDData::Unit(int32_t index) const
 {
     if (index < 0 || index >= UnitCount)
         throw EPUDEx("Unit out of range.");
@@ -116,21 +107,18 @@ void TPUDData::GetUnitProps(int32_t index, uint16_t& x, uint16_t& y, uint16_t& w
     const std::size_t recordStart = static_cast<std::size_t>(index) * UnitRecordSize;
     if (recordStart + UnitRecordSize > Units.size())
         throw EPUDEx("Unit out of range.");
+    return ReadUnitRecord(Units.data() + recordStart);
+}
 
-    const uint8_t* record = Units.data() + recordStart;
-    x = ReadU16LE(record);
-    y = ReadU16LE(record + 2);
-    unitType = record[4];
-    owner = record[5];
-
-    if (unitType == unit_type::GoldMine)
-        color = GoldMineColor;
-    else if (unitType == unit_type::OilPatch)
-        color = OilPatchColor;
-    else if (owner >= OwnerColors.size())
-        color = UnknownOwnerColor;
-    else
-        color = OwnerColors[owner];
+void TPUDData::GetUnitProps(int32_t index, uint16_t& x, uint16_t& y, uint16_t& width, uint16_t& height,
+                            uint8_t& unitType, uint8_t& owner, uint8_t& color) const
+{
+    const UnitRecord unit = Unit(index);
+    x = unit.X;
+    y = unit.Y;
+    unitType = unit.Type;
+    owner = unit.Owner;
+    color = UnitColor(unitType, owner);
 
     // Short UDTA chunks lack the entries of high unit types.
     const std::size_t entry = UnitSizeTableOffset + 4 * static_cast<std::size_t>(unitType);

@@ -4,6 +4,7 @@
 
 #include "era/TileCode.h"
 #include "scenario/ScenarioChunks.h"
+#include "scenario/Units.h"
 #include "system/FileLayer.h"
 
 #include <array>
@@ -12,23 +13,6 @@
 #include <vector>
 
 namespace tessel {
-
-inline constexpr int32_t UnitRecordSize = 8;
-
-// Unit types that the readers tell apart.
-namespace unit_type {
-inline constexpr uint8_t GoldMine = 0x5C;
-inline constexpr uint8_t OilPatch = 0x5D;
-inline constexpr uint8_t HumanStart = 0x5E;  // a start location: its owner starts there
-inline constexpr uint8_t OrcStart = 0x5F;
-}  // namespace unit_type
-// Offset of the unit size table (4 bytes per unit type) in the UDTA data.
-inline constexpr int32_t UnitSizeTableOffset = 2448;
-// The least UDTA length accepted: the size entries of types 0 to 109.
-inline constexpr int32_t MinimumUnitDataLength = UnitSizeTableOffset + 110 * 4;
-
-// Palette index of each owner's units, owners 0 to 15.
-extern const std::array<uint8_t, 16> OwnerColors;
 
 class TPUDData {
 public:
@@ -56,8 +40,13 @@ public:
     // chunk with tag, the file positioned at its data; -1 when none is found.
     int32_t FindChunk(InputFile& file, const ChunkTag& tag) const;
 
-    // The props of unit index; raises EPUDEx "Unit out of range." for an index
-    // outside 0 .. UnitCount - 1.
+    // The record of unit index; raises EPUDEx "Unit out of range." for an
+    // index outside 0 .. UnitCount - 1 or past the stored records.
+    UnitRecord Unit(int32_t index) const;
+
+    // The props of unit index: the record's fields, the unit type's size in
+    // tiles from the UDTA data (1 x 1 where the data lacks its entry) and
+    // its colour (scenario/OwnerColors.h); raises as Unit does.
     void GetUnitProps(int32_t index, uint16_t& x, uint16_t& y, uint16_t& width, uint16_t& height,
                       uint8_t& unitType, uint8_t& owner, uint8_t& color) const;
 

@@ -52,12 +52,6 @@ const char* RaceName(PlayerRace race)
     return "neutral";
 }
 
-const char* EraName(int era)
-{
-    static const char* const names[] = {"forest", "winter", "wasteland", "swamp"};
-    return era >= 0 && era < 4 ? names[era] : "unknown";
-}
-
 namespace {
 
 // One byte per slot (OWNR, SIDE); the slots of a missing chunk stay unset.
@@ -107,17 +101,15 @@ void ReadMetadata(ChunkIndex& chunks, TScenarioInfo& info)
 void CountUnits(const TPUDData& scenario, TScenarioInfo& info)
 {
     for (int32_t index = 0; index < scenario.UnitCount; ++index) {
-        const uint8_t* record = &scenario.Units[static_cast<std::size_t>(index) * UnitRecordSize];
-        const uint8_t type = record[4];
-        const uint8_t owner = record[5];
-        if (type == unit_type::GoldMine) {
+        const UnitRecord unit = scenario.Unit(index);
+        if (unit.Type == unit_type::GoldMine) {
             ++info.GoldMines;
-            info.Gold += ReadU16LE(record + 6) * ResourceAmountUnit;
-        } else if (type == unit_type::OilPatch) {
+            info.Gold += unit.Value * ResourceAmountUnit;
+        } else if (unit.Type == unit_type::OilPatch) {
             ++info.OilPatches;
-        } else if ((type == unit_type::HumanStart || type == unit_type::OrcStart) && owner < PlayerSlotCount &&
-                   !info.Slots[owner].Start) {
-            info.Slots[owner].Start = TilePosition{ReadU16LE(record), ReadU16LE(record + 2)};
+        } else if ((unit.Type == unit_type::HumanStart || unit.Type == unit_type::OrcStart) &&
+                   unit.Owner < PlayerSlotCount && !info.Slots[unit.Owner].Start) {
+            info.Slots[unit.Owner].Start = TilePosition{unit.X, unit.Y};
         }
     }
 }

@@ -4,6 +4,7 @@
 // and start locations, and the gold mines and oil patches.
 #pragma once
 
+#include "era/Era.h"
 #include "scenario/PudData.h"
 
 #include <array>
@@ -20,8 +21,6 @@ inline constexpr int PlayerSlotCount = 8;
 inline constexpr int StoredSlotCount = 16;
 // The DESC chunk: a zero-terminated text in a field of this many bytes.
 inline constexpr int32_t DescriptionLength = 32;
-// A mine's or patch's stored amount counts this many units of its resource.
-inline constexpr int64_t ResourceAmountUnit = 2500;
 
 enum class PlayerController { PassiveComputer, Nobody, Computer, Human, RescuePassive, RescueActive };
 enum class PlayerRace { Human, Orc, Neutral };
@@ -36,8 +35,6 @@ PlayerRace RaceOfCode(uint8_t code);
 const char* ControllerName(PlayerController controller);
 // "human", "orc", "neutral"
 const char* RaceName(PlayerRace race);
-// "forest", "winter", "wasteland", "swamp"; "unknown" for other eras
-const char* EraName(int era);
 
 struct TilePosition {
     uint16_t X = 0;

@@ -5,7 +5,6 @@
 #include "ScenarioFiles.h"
 
 #include "JsonLines.h"
-#include "RenderCommand.h"
 #include "system/FaultInjection.h"
 
 #include <filesystem>

@@ -6,9 +6,10 @@
 #include "Cli.h"
 #include "EraCache.h"
 #include "InfoCommand.h"
-#include "RenderCommand.h"
-#include "system/FaultInjection.h"
+#include "RenderJobs.h"
 #include "ScenarioWriter.h"
+#include "system/FaultInjection.h"
+#include "TestEra.h"
 
 #include <nlohmann/json.hpp>
 

@@ -5,6 +5,7 @@
 #include "scenario/ScenarioInfo.h"
 #include "ScenarioJson.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -10,6 +10,7 @@
 #include "minimap/MakeMinimap.h"
 #include "ScenarioWriter.h"
 #include "settings/Settings.h"
+#include "TestEra.h"
 
 #include <filesystem>
 

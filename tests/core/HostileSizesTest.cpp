@@ -12,8 +12,10 @@
 #include "image/BmpWriter.h"
 #include "minimap/MakeMinimap.h"
 #include "minimap/MinimapRenderer.h"
+#include "scenario/OwnerColors.h"
 #include "scenario/ScenarioInfo.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 
 #include <algorithm>
 #include <filesystem>

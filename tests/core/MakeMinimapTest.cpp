@@ -5,6 +5,7 @@
 #include "minimap/MakeMinimap.h"
 #include "minimap/MinimapRenderer.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 
 #include <filesystem>
 

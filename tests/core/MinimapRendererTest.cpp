@@ -3,6 +3,7 @@
 #include "base/ByteOrder.h"
 #include "base/Exceptions.h"
 #include "minimap/MinimapRenderer.h"
+#include "scenario/OwnerColors.h"
 
 namespace tessel::test {
 namespace {

@@ -7,6 +7,7 @@
 #include "ArchiveWriter.h"
 #include "base/ByteOrder.h"
 #include "minimap/MinimapRenderer.h"
+#include "TestEra.h"
 
 #include <random>
 

@@ -2,6 +2,7 @@
 #include "base/ByteOrder.h"
 #include "base/Exceptions.h"
 #include "era/TerrainData.h"
+#include "TestEra.h"
 #include "TestSupport.h"
 
 #include <algorithm>

@@ -44,8 +44,6 @@ TempDir::~TempDir()
 
 std::string TempDir::File(const std::string& name) const { return (fs::path(path_) / name).string(); }
 
-ErrorBoxRecorder::ErrorBoxRecorder() : scope_([this](const std::string& text) { texts_.push_back(text); }) {}
-
 ScopedWriteLimit::ScopedWriteLimit(int64_t limit) { fault_injection::LimitWrites(limit); }
 ScopedWriteLimit::~ScopedWriteLimit() { fault_injection::LimitWrites(-1); }
 

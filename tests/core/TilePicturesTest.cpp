@@ -3,6 +3,7 @@
 #include "ArchiveWriter.h"
 #include "base/ByteOrder.h"
 #include "era/TilePictures.h"
+#include "TestEra.h"
 
 #include <functional>
 #include <sstream>

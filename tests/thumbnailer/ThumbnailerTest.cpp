@@ -6,6 +6,7 @@
 #include "PlantedLinks.h"
 #include "PngWriter.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 #include "Thumbnailer.h"
 #include "tileset/BuiltinTileset.h"
 
