@@ -122,7 +122,7 @@ std::string ScratchPreviewPath()
     if (folder.isEmpty() || !QDir().mkpath(folder))
         folder = QDir::tempPath();
     const std::string programName = FileNamePart(QCoreApplication::applicationFilePath().toStdString());
-    return JoinPath(QDir::toNativeSeparators(folder).toStdString(), ChangeFileExt(programName, ".bmp"));
+    return JoinPath(QDir::toNativeSeparators(folder).toStdString(), ReplaceExtension(programName, ".bmp"));
 }
 
 TTesselMainForm::TTesselMainForm(QWidget* parent) : QWidget(parent)

@@ -19,7 +19,7 @@ int RunDemo(const DemoOptions& options, Console& console)
         for (const DemoScenario& demo : MakeDemoScenarios())
             WriteScenario(demo.Content).WriteTo(JoinPath(scenarios, demo.FileName));
     } catch (const std::exception& error) {
-        console.Err << "tessel-cli: cannot write the demo into " << QuotedTerminalName(options.Directory) << ": "
+        console.Error << "tessel-cli: cannot write the demo into " << QuotedTerminalName(options.Directory) << ": "
                     << TerminalName(error.what()) << '\n';
         return ExitSomeFailed;
     }

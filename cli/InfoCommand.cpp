@@ -67,7 +67,7 @@ int RunInfo(const InfoOptions& options, Console& console)
     std::vector<FolderProblem> problems;
     const auto inputs = DiscoverScenarios(options.Paths, problems);
     for (const FolderProblem& problem : problems)
-        PrintFailureLine(console.Err, problem.Path, problem.Message);
+        PrintFailureLine(console.Error, problem.Path, problem.Message);
     bool allRead = problems.empty();
     for (const ScenarioInput& input : inputs) {
         TPUDData scenario;

@@ -114,7 +114,7 @@ public:
     {
         std::lock_guard lock(mutex_);
         console.Out.flush();
-        console.Err.flush();
+        console.Error.flush();
         EndAfterSignal(signal);
     }
 

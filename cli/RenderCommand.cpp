@@ -24,7 +24,7 @@ int RunRender(const RenderOptions& options, Console& console)
     const OutputPlan plan = PlanOutputs(options.Paths, inputs, problems, extension);
     const std::vector<RenderJob> jobs = PlanRenderJobs(plan, options.OutputDirectory);
     for (std::size_t k = 0; k < problems.size(); ++k)
-        PrintFailureLine(console.Err, plan.ProblemNames[k], problems[k].Message);
+        PrintFailureLine(console.Error, plan.ProblemNames[k], problems[k].Message);
     {
         std::error_code ignored;  // a folder that cannot be made shows when the first file is opened
         fs::create_directories(options.OutputDirectory, ignored);
@@ -35,7 +35,7 @@ int RunRender(const RenderOptions& options, Console& console)
     JobsInOrder<RenderOutcome> run(jobs.size(), WorkerCount(options.Jobs, jobs.size()),
                                    [&](std::size_t index) { return RunRenderJob(jobs[index], settings, backend); });
 
-    Progress progress(console, jobs.size(), !options.Quiet && console.ErrIsTerminal);
+    Progress progress(console, jobs.size(), !options.Quiet && console.ErrorIsTerminal);
     std::size_t written = 0;
     std::size_t failed = problems.size();
     const int signal = run.ReportInOrder(
@@ -44,7 +44,7 @@ int RunRender(const RenderOptions& options, Console& console)
             if (!outcome.Messages.empty()) {
                 progress.Clear();
                 for (const std::string& message : outcome.Messages)
-                    PrintFailureLine(console.Err, jobs[index].Name, message);
+                    PrintFailureLine(console.Error, jobs[index].Name, message);
             }
             progress.Show(index + 1, failed);
         },

@@ -1,8 +1,8 @@
 #include "RenderJobs.h"
 
-#include "PngWriter.h"
 #include "base/ErrorBox.h"
 #include "base/Exceptions.h"
+#include "PngWriter.h"
 #include "settings/Settings.h"
 #include "system/FaultInjection.h"
 #include "system/FileIdentity.h"
@@ -39,7 +39,7 @@ TMinimapSettings RenderSettings(const RenderOptions& options)
 bool UsesBuiltinTileset(const RenderOptions& options, const TMinimapSettings& settings, Console& console)
 {
     if (!options.BuiltinTileset && settings.MainDat.empty())
-        console.Err << NoArchiveNotice << '\n';
+        console.Error << NoArchiveNotice << '\n';
     return options.BuiltinTileset || settings.MainDat.empty();
 }
 
@@ -105,7 +105,7 @@ RenderOutcome RunUnguardedJob(const RenderJob& job, const TMinimapSettings& sett
     // scenario may have been made since the run was planned.
     MinimapBackend guarded = backend;
     guarded.WriteImage = [&](const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
-                             const BmpPalette& palette) {
+                             const BitmapPalette& palette) {
         if (IsSameFile(job.Input.Path, path))
             throw Exception(ReplacesItsScenarioText);
         return backend.WriteImage(raster, width, height, path, palette);

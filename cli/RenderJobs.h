@@ -7,10 +7,10 @@
 #include "CliOptions.h"
 #include "Console.h"
 #include "EraCache.h"
-#include "OutputPaths.h"
-#include "ScenarioDiscovery.h"
 #include "minimap/MakeMinimap.h"
 #include "minimap/MinimapSettings.h"
+#include "OutputPaths.h"
+#include "ScenarioDiscovery.h"
 
 #include <string>
 #include <vector>

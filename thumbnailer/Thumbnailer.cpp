@@ -43,7 +43,7 @@ std::shared_ptr<const TTerrainData> LoadTerrain(const std::string& archivePath, 
 // that handle, so an OUTPUT that exists is written in place; GNOME's factory
 // names one that does not exist yet, made as every other output is.
 bool WriteThumbnailImage(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
-                         const BmpPalette& palette)
+                         const BitmapPalette& palette)
 {
     std::error_code error;
     if (fs::is_regular_file(path, error))
@@ -76,16 +76,16 @@ std::optional<std::string> MakeThumbnail(const ThumbnailRequest& request, const 
 
 }  // namespace
 
-int RunThumbnailer(const std::vector<std::string>& args, const std::string& settingsFile, std::ostream& out,
-                   std::ostream& err)
+int RunThumbnailer(const std::vector<std::string>& arguments, const std::string& settingsFile, std::ostream& out,
+                   std::ostream& errors)
 {
     std::variant<ThumbnailRequest, InformationRequest> parsed;
     try {
-        parsed = ParseThumbnailerArguments(args);
+        parsed = ParseThumbnailerArguments(arguments);
     } catch (const ArgumentError& error) {
         // File names come from anywhere: a control character in one must
         // neither act on a terminal nor split the single line of a failure.
-        err << "tessel-thumbnailer: " << TerminalName(error.what()) << " (see --help)\n";
+        errors << "tessel-thumbnailer: " << TerminalName(error.what()) << " (see --help)\n";
         return ExitFailure;
     }
     if (const auto* information = std::get_if<InformationRequest>(&parsed)) {
@@ -94,17 +94,17 @@ int RunThumbnailer(const std::vector<std::string>& args, const std::string& sett
     }
     const auto& request = std::get<ThumbnailRequest>(parsed);
     if (const auto failure = MakeThumbnail(request, settingsFile)) {
-        err << "tessel-thumbnailer: " << TerminalName(request.Input) << ": " << TerminalName(*failure) << '\n';
+        errors << "tessel-thumbnailer: " << TerminalName(request.Input) << ": " << TerminalName(*failure) << '\n';
         return ExitFailure;
     }
     return ExitSuccess;
 }
 
-int RunThumbnailerProcess(const std::vector<std::string>& args, const std::string& settingsFile, std::ostream& out,
-                          std::ostream& err)
+int RunThumbnailerProcess(const std::vector<std::string>& arguments, const std::string& settingsFile, std::ostream& out,
+                          std::ostream& errors)
 {
     const InterruptionWatch watch(EndAfterSignal);
-    return RunThumbnailer(args, settingsFile, out, err);
+    return RunThumbnailer(arguments, settingsFile, out, errors);
 }
 
 }  // namespace tessel::thumbnailer

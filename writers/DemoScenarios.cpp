@@ -18,7 +18,6 @@ namespace {
 using demo_noise::FractalNoise;
 using demo_noise::NoiseOne;
 using demo_noise::ValueNoise;
-using TC = TerrainClass;
 
 constexpr int CarvedPriority = 90;    // lakes and rivers
 constexpr int ClearingPriority = 100;  // room for a base
@@ -70,32 +69,32 @@ int Elevation(const Landscape& land, int side, int x, int y)
     return noise;
 }
 
-TC ClassAt(const Landscape& land, int side, int x, int y)
+TerrainClass ClassAt(const Landscape& land, int side, int x, int y)
 {
     const int elevation = Elevation(land, side, x, y);
     if (elevation < land.Deep)
-        return TC::DarkWater;
+        return TerrainClass::DarkWater;
     if (elevation < land.Shallow)
-        return TC::LightWater;
+        return TerrainClass::LightWater;
     const int px = x * NoiseScale;
     const int py = y * NoiseScale;
     const int cell = land.CellTiles * NoiseScale;
     if (elevation < land.Shore) {
         if (ValueNoise(land.Seed + 40, px, py, cell / 2) > land.DarkCoast)
-            return TC::DarkCoast;
-        return TC::LightCoast;
+            return TerrainClass::DarkCoast;
+        return TerrainClass::LightCoast;
     }
     // Ridges follow where a smooth noise crosses its middle, broken into
     // stretches by a second noise, and stand on higher ground only.
     const int ridge = std::abs(FractalNoise(land.Seed + 10, px, py, cell) - NoiseOne / 2);
     const bool stretch = ValueNoise(land.Seed + 50, px, py, cell) > NoiseOne * 2 / 5;
     if (ridge < land.Ridge && stretch && elevation > land.Shore + 60)
-        return TC::Rock;
+        return TerrainClass::Rock;
     if (FractalNoise(land.Seed + 20, px, py, cell / 2) > land.Forest)
-        return TC::Forest;
+        return TerrainClass::Forest;
     if (ValueNoise(land.Seed + 30, px, py, cell / 2) > land.DarkGround)
-        return TC::DarkGround;
-    return TC::LightGround;
+        return TerrainClass::DarkGround;
+    return TerrainClass::LightGround;
 }
 
 void PaintLandscape(CornerField& field, const Landscape& land)
@@ -103,7 +102,7 @@ void PaintLandscape(CornerField& field, const Landscape& land)
     const int side = field.Size() - 1;
     for (int y = 0; y < field.Size(); ++y) {
         for (int x = 0; x < field.Size(); ++x) {
-            const TC terrain = ClassAt(land, side, x, y);
+            const TerrainClass terrain = ClassAt(land, side, x, y);
             field.Paint(x, y, terrain, ClassPriority(terrain));
         }
     }
@@ -115,8 +114,10 @@ void PaintLake(CornerField& field, int cx, int cy, int radius)
     for (int y = cy - radius; y <= cy + radius; ++y) {
         for (int x = cx - radius; x <= cx + radius; ++x) {
             const int d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
-            if (d2 <= radius * radius)
-                field.Paint(x, y, d2 * 4 < radius * radius ? TC::DarkWater : TC::LightWater, CarvedPriority);
+            if (d2 <= radius * radius) {
+                const TerrainClass water = d2 * 4 < radius * radius ? TerrainClass::DarkWater : TerrainClass::LightWater;
+                field.Paint(x, y, water, CarvedPriority);
+            }
         }
     }
 }
@@ -130,7 +131,7 @@ void PaintRiver(CornerField& field, int x0, int y0, int x1, int y1, int width)
         const int y = y0 + (y1 - y0) * s / std::max(steps, 1);
         for (int dy = 0; dy < width; ++dy) {
             for (int dx = 0; dx < width; ++dx)
-                field.Paint(x + dx, y + dy, TC::LightWater, CarvedPriority);
+                field.Paint(x + dx, y + dy, TerrainClass::LightWater, CarvedPriority);
         }
     }
 }
@@ -144,7 +145,7 @@ void PaintClearing(CornerField& field, int x, int y)
 {
     for (int cy = y - 1; cy <= y + BaseHeight + 1; ++cy) {
         for (int cx = x - 1; cx <= x + BaseWidth + 1; ++cx)
-            field.Paint(cx, cy, TC::LightGround, ClearingPriority);
+            field.Paint(cx, cy, TerrainClass::LightGround, ClearingPriority);
     }
 }
 
@@ -249,7 +250,7 @@ private:
         return meta;
     }
 
-    bool IsSolid(const ScenarioContent& content, int x, int y, TC terrain) const
+    bool IsSolid(const ScenarioContent& content, int x, int y, TerrainClass terrain) const
     {
         if (x < 0 || y < 0 || x >= side_ || y >= side_)
             return false;
@@ -259,7 +260,7 @@ private:
 
     bool IsWater(const ScenarioContent& content, int x, int y) const
     {
-        return IsSolid(content, x, y, TC::LightWater) || IsSolid(content, x, y, TC::DarkWater);
+        return IsSolid(content, x, y, TerrainClass::LightWater) || IsSolid(content, x, y, TerrainClass::DarkWater);
     }
 
     // A mine's gold in units of 2500: 100,000.
@@ -364,7 +365,7 @@ private:
         for (uint32_t attempt = 0; attempt < 400 && placed < wanted; ++attempt) {
             const int x = static_cast<int>(MixHash(land_.Seed, attempt, 1) % side_);
             const int y = static_cast<int>(MixHash(land_.Seed, attempt, 2) % side_);
-            if (IsSolid(content, x, y, TC::LightGround) && !InsideBase(x, y)) {
+            if (IsSolid(content, x, y, TerrainClass::LightGround) && !InsideBase(x, y)) {
                 Put(content, x, y, unit::Critter, NeutralOwner);
                 ++placed;
             }

@@ -67,7 +67,7 @@ std::vector<uint8_t> EraChunkData(uint16_t era)
     return data;
 }
 
-std::vector<uint8_t> DimChunkData(uint16_t width, uint16_t height)
+std::vector<uint8_t> DimensionsChunkData(uint16_t width, uint16_t height)
 {
     std::vector<uint8_t> data(4);
     WriteU16LE(data.data(), width);
@@ -144,7 +144,7 @@ ScenarioWriter WriteScenario(const ScenarioContent& content)
     writer.Chunk(chunk_tag::Era, EraChunkData(content.Era));
     if (content.EraX)
         writer.Chunk(chunk_tag::EraX, EraChunkData(*content.EraX));
-    writer.Chunk(chunk_tag::Dim, DimChunkData(content.Side, content.Side));
+    writer.Chunk(chunk_tag::Dimensions, DimensionsChunkData(content.Side, content.Side));
     writer.Chunk(chunk_tag::UnitTypeData, UnitDataChunkData(content.UnitSizes));
     const std::pair<ChunkTag, const std::optional<SlotWords>*> resources[] = {{chunk_tag::StartingGold, &meta.Gold},
                                                                              {chunk_tag::StartingLumber, &meta.Lumber},

@@ -34,7 +34,7 @@ private:
 
 // Chunk data of the usual kinds.
 std::vector<uint8_t> EraChunkData(uint16_t era);
-std::vector<uint8_t> DimChunkData(uint16_t width, uint16_t height);
+std::vector<uint8_t> DimensionsChunkData(uint16_t width, uint16_t height);
 std::vector<uint8_t> TileMapChunkData(const std::vector<TileCode>& tiles);
 std::vector<uint8_t> UnitsChunkData(const std::vector<UnitPlacement>& units);
 // UDTA data of length bytes (at least the size table's end needed by the

@@ -34,7 +34,7 @@ std::unique_ptr<InPlaceOutputFile> OpenImageFileInPlace(const std::string& fileN
 }
 
 bool WriteBmpFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
-                  const BmpPalette& palette)
+                  const BitmapPalette& palette)
 {
     const std::unique_ptr<ReplacingOutputFile> file = CreateImageFile(fileName);
     if (!file)
@@ -46,7 +46,7 @@ bool WriteBmpFile(const uint8_t* raster, uint16_t width, uint16_t height, const 
 }
 
 bool WriteBmpImage(const uint8_t* raster, uint16_t width, uint16_t height, ReplacingOutputFile& file,
-                   const BmpPalette& palette)
+                   const BitmapPalette& palette)
 {
     const uint32_t stride = BmpStride(width);
     if (WriteBmpHeader(width, height, file, palette) == 0)
@@ -73,7 +73,7 @@ bool WriteBmpImage(const uint8_t* raster, uint16_t width, uint16_t height, Repla
     }
 }
 
-int32_t WriteBmpHeader(uint16_t width, uint16_t height, ReplacingOutputFile& file, const BmpPalette& palette)
+int32_t WriteBmpHeader(uint16_t width, uint16_t height, ReplacingOutputFile& file, const BitmapPalette& palette)
 {
     const uint32_t imageSize = BmpStride(width) * height;
 

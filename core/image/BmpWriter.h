@@ -34,12 +34,12 @@ std::unique_ptr<InPlaceOutputFile> OpenImageFileInPlace(const std::string& fileN
 // goes to a temporary file that replaces fileName only when complete.
 // A failure to finish the file (close or rename) raises EInOutError.
 bool WriteBmpFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
-                  const BmpPalette& palette);
+                  const BitmapPalette& palette);
 
 bool WriteBmpImage(const uint8_t* raster, uint16_t width, uint16_t height, ReplacingOutputFile& file,
-                   const BmpPalette& palette);
+                   const BitmapPalette& palette);
 
 // Returns the file position after the colour table, 0 after a failure.
-int32_t WriteBmpHeader(uint16_t width, uint16_t height, ReplacingOutputFile& file, const BmpPalette& palette);
+int32_t WriteBmpHeader(uint16_t width, uint16_t height, ReplacingOutputFile& file, const BitmapPalette& palette);
 
 }  // namespace tessel

@@ -8,6 +8,6 @@
 
 namespace tessel {
 
-using BmpPalette = std::array<uint8_t, 768>;
+using BitmapPalette = std::array<uint8_t, 768>;
 
 }  // namespace tessel

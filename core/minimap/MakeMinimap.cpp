@@ -46,7 +46,7 @@ bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath,
             backend.LoadPictures ? backend.LoadPictures(settings.MainDat, scenario.Era) : nullptr;
         MinimapRaster raster =
             pictures ? RenderMinimap(scenario, *pictures, settings) : RenderMinimap(scenario, *terrain, settings);
-        const BmpPalette palette = MakeBitmapPalette(*terrain);
+        const BitmapPalette palette = MakeBitmapPalette(*terrain);
         const auto side = static_cast<uint16_t>(raster.Side);
         return backend.WriteImage(raster.Pixels.data(), side, side, outputPath, palette);
     } catch (const Exception& error) {

@@ -24,7 +24,7 @@ struct MinimapBackend {
     // call decodes what it needs itself.
     std::function<std::shared_ptr<const TilePictures>(const std::string& archivePath, int32_t era)> LoadPictures;
     std::function<bool(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
-                       const BmpPalette& palette)>
+                       const BitmapPalette& palette)>
         WriteImage;
     // Cleared for terrain that comes without an archive (the built-in
     // tileset): an empty MainDat is then no failure.

@@ -178,9 +178,9 @@ MinimapRaster RenderMinimap(const TPUDData& scenario, const TilePictures& pictur
     return raster;
 }
 
-BmpPalette MakeBitmapPalette(const TTerrainData& terrain)
+BitmapPalette MakeBitmapPalette(const TTerrainData& terrain)
 {
-    BmpPalette palette{};
+    BitmapPalette palette{};
     const std::size_t stored = std::min(terrain.Palette.size(), palette.size());
     for (std::size_t k = 0; k < stored; ++k)
         palette[k] = static_cast<uint8_t>(terrain.Palette[k] * 4);

@@ -41,6 +41,6 @@ std::vector<PaintedRectangle> UnitRectangles(const TPUDData& scenario, int32_t s
 
 // The era palette (0 to 63 per byte) scaled to the bitmap's 0 to 252; colours
 // that a short palette lacks are black.
-BmpPalette MakeBitmapPalette(const TTerrainData& terrain);
+BitmapPalette MakeBitmapPalette(const TTerrainData& terrain);
 
 }  // namespace tessel

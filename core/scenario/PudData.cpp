@@ -25,7 +25,7 @@ void ReadChunks(TPUDData& pud, ChunkIndex& chunks)
     if (length >= 2)
         pud.Era = chunks.ReadWord();
 
-    length = chunks.Find(chunk_tag::Dim);
+    length = chunks.Find(chunk_tag::Dimensions);
     if (length < 2)
         throw EPUDEx("Invalid PUD (no DIM chunk).");
     pud.MapSize = chunks.ReadWord();  // the width; maps are square

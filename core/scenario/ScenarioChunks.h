@@ -27,7 +27,7 @@ namespace chunk_tag {
 // What a minimap needs.
 inline constexpr ChunkTag Era{'E', 'R', 'A', ' '};
 inline constexpr ChunkTag EraX{'E', 'R', 'A', 'X'};
-inline constexpr ChunkTag Dim{'D', 'I', 'M', ' '};
+inline constexpr ChunkTag Dimensions{'D', 'I', 'M', ' '};
 inline constexpr ChunkTag UnitTypeData{'U', 'D', 'T', 'A'};
 inline constexpr ChunkTag TileMap{'M', 'T', 'X', 'M'};
 inline constexpr ChunkTag Units{'U', 'N', 'I', 'T'};
@@ -43,9 +43,10 @@ inline constexpr ChunkTag StartingOil{'S', 'O', 'I', 'L'};
 
 // Every tag above: those whose first chunk a ChunkIndex keeps.
 inline constexpr std::array<ChunkTag, 13> IndexedChunkTags{
-    chunk_tag::Era,     chunk_tag::EraX,         chunk_tag::Dim,          chunk_tag::UnitTypeData, chunk_tag::TileMap,
-    chunk_tag::Units,   chunk_tag::Version,      chunk_tag::Description,  chunk_tag::Owners,       chunk_tag::Races,
-    chunk_tag::StartingGold, chunk_tag::StartingLumber, chunk_tag::StartingOil};
+    chunk_tag::Era,          chunk_tag::EraX,           chunk_tag::Dimensions,  chunk_tag::UnitTypeData,
+    chunk_tag::TileMap,      chunk_tag::Units,          chunk_tag::Version,     chunk_tag::Description,
+    chunk_tag::Owners,       chunk_tag::Races,          chunk_tag::StartingGold, chunk_tag::StartingLumber,
+    chunk_tag::StartingOil};
 
 // Searches the chunks from the start of the file. Returns the stated data
 // length of the first chunk with tag, the file positioned at its data; -1

@@ -22,7 +22,7 @@ constexpr std::array<const char*, 4> SizeKeys{"Size32", "Size64", "Size96", "Siz
 
 std::string SettingsFileName(const std::string& programFilePath, const std::string& configDirectory)
 {
-    return JoinPath(configDirectory, ChangeFileExt(FileNamePart(programFilePath), ".ini"));
+    return JoinPath(configDirectory, ReplaceExtension(FileNamePart(programFilePath), ".ini"));
 }
 
 std::string DesktopSettingsFile()

@@ -58,20 +58,20 @@ InputFile::InputFile(const std::string& path) : path_(path)
         throw EInOutError(io_error::FileNotFound);
     // O_NONBLOCK: a pipe is refused below instead of waiting for a writer;
     // on a regular file it changes nothing.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
         RaiseErrno(errno, path);
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+    if (::fstat(descriptor, &info) != 0) {
         int error = errno;
-        ::close(fd);
+        ::close(descriptor);
         RaiseErrno(error, path);
     }
     if (!S_ISREG(info.st_mode)) {
-        ::close(fd);
+        ::close(descriptor);
         throw EInOutError(io_error::AccessDenied);
     }
-    file_ = fd;
+    file_ = descriptor;
 }
 
 InputFile::~InputFile()
@@ -112,9 +112,9 @@ void InputFile::Close()
 {
     if (file_ == NoFile)
         throw EInOutError(io_error::FileNotOpen);
-    const int fd = Descriptor(file_);
+    const int descriptor = Descriptor(file_);
     file_ = NoFile;
-    if (::close(fd) != 0)
+    if (::close(descriptor) != 0)
         RaiseErrno(errno, path_);
 }
 
@@ -153,10 +153,10 @@ ReplacingOutputFile::ReplacingOutputFile(const std::string& path, bool durable) 
         const std::string name = prefix + std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
         TemporaryFilesLock lock;
         lock.RaiseIfClosed();
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kept_ ? 0600 : 0666);
-        if (fd >= 0) {
+        const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kept_ ? 0600 : 0666);
+        if (descriptor >= 0) {
             lock.AddTemporary(name);
-            file_ = fd;
+            file_ = descriptor;
             temporaryPath_ = name;
             break;
         }
@@ -206,10 +206,10 @@ void ReplacingOutputFile::Commit()
         Discard();
         throw;
     }
-    const int fd = Descriptor(file_);
+    const int descriptor = Descriptor(file_);
     // The mode goes first: once the owner is someone else, only root may change it.
     if (kept_) {
-        if (::fchmod(fd, static_cast<mode_t>(kept_->Mode)) != 0) {
+        if (::fchmod(descriptor, static_cast<mode_t>(kept_->Mode)) != 0) {
             int error = errno;
             Discard();
             RaiseErrno(error, path_);
@@ -217,17 +217,17 @@ void ReplacingOutputFile::Commit()
         // Keeping the owner takes privileges, keeping the group membership
         // of it; where neither is allowed, the file is the writer's, as a
         // new one would be.
-        if (::fchown(fd, kept_->Owner, kept_->Group) != 0) {
-            [[maybe_unused]] const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), kept_->Group);
+        if (::fchown(descriptor, kept_->Owner, kept_->Group) != 0) {
+            [[maybe_unused]] const int groupOnly = ::fchown(descriptor, static_cast<uid_t>(-1), kept_->Group);
         }
     }
-    if (durable_ && ::fsync(fd) != 0) {
+    if (durable_ && ::fsync(descriptor) != 0) {
         int error = errno;
         Discard();
         RaiseErrno(error, path_);
     }
     file_ = NoFile;
-    if (::close(fd) != 0) {
+    if (::close(descriptor) != 0) {
         int error = errno;
         Discard();
         RaiseErrno(error, path_);
@@ -261,14 +261,14 @@ InPlaceOutputFile::InPlaceOutputFile(const std::string& path) : path_(path)
         RaiseErrno(errno, path);
     if (!S_ISREG(info.st_mode))
         throw EInOutError(io_error::AccessDenied);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
         RaiseErrno(errno, path);
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(descriptor);
         throw EInOutError(io_error::AccessDenied);
     }
-    file_ = fd;
+    file_ = descriptor;
 }
 
 InPlaceOutputFile::~InPlaceOutputFile() { Discard(); }
@@ -335,9 +335,9 @@ void InPlaceOutputFile::Commit()
         lock.ForgetWrittenInPlace(file_);
         lock.CountCommitted();
     }
-    const int fd = Descriptor(file_);
+    const int descriptor = Descriptor(file_);
     file_ = NoFile;
-    if (::close(fd) != 0) {
+    if (::close(descriptor) != 0) {
         const int error = errno;
         [[maybe_unused]] const int emptied = ::truncate(path_.c_str(), 0);
         RaiseErrno(error, path_);

@@ -27,7 +27,7 @@ std::string FileNamePart(std::string_view path) { return std::string(path.substr
 
 std::string DirectoryPart(std::string_view path) { return std::string(path.substr(0, NameStart(path))); }
 
-std::string ChangeFileExt(std::string_view path, std::string_view extension)
+std::string ReplaceExtension(std::string_view path, std::string_view extension)
 {
     const std::size_t nameStart = NameStart(path);
     std::size_t end = path.size();
@@ -53,7 +53,7 @@ std::string JoinPath(std::string_view directory, std::string_view name)
 
 std::string OutputPathIn(std::string_view directory, std::string_view sourcePath, std::string_view extension)
 {
-    return JoinPath(directory, ChangeFileExt(FileNamePart(sourcePath), extension));
+    return JoinPath(directory, ReplaceExtension(FileNamePart(sourcePath), extension));
 }
 
 }  // namespace tessel

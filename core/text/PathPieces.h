@@ -24,7 +24,7 @@ std::string DirectoryPart(std::string_view path);
 
 // Cuts the name before its last full stop (searching back to the last
 // separator) and appends extension, which includes its full stop (".bmp").
-std::string ChangeFileExt(std::string_view path, std::string_view extension);
+std::string ReplaceExtension(std::string_view path, std::string_view extension);
 
 // directory, one separator unless it already ends in one, then name.
 std::string JoinPath(std::string_view directory, std::string_view name);

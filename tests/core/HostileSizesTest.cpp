@@ -70,7 +70,7 @@ std::optional<int64_t> BytesReadByProcess()
 
 ScenarioWriter HeadChunks(uint16_t side)
 {
-    return ScenarioWriter().Chunk(chunk_tag::Era, EraChunkData(0)).Chunk(chunk_tag::Dim, DimChunkData(side, side));
+    return ScenarioWriter().Chunk(chunk_tag::Era, EraChunkData(0)).Chunk(chunk_tag::Dimensions, DimensionsChunkData(side, side));
 }
 
 TEST(HostileSizes, ScenarioChunksStatingGigabytesFailWithoutAskingForThem)
@@ -390,7 +390,7 @@ TEST(HostileSizes, A65532SquareBitmapStartsWithTheRastersLastRow)
 
     TempDir dir;
     const std::string path = dir.File("huge.bmp");
-    BmpPalette palette{};
+    BitmapPalette palette{};
     ErrorBoxRecorder boxes;
     std::vector<uint8_t> written;
     {

@@ -70,7 +70,7 @@ TEST_F(MakeMinimapTest, WritesTheRenderedRasterAsABitmap)
     TTerrainData terrain;
     terrain.LoadFromMaindat(ArchivePath(), 1);
     const MinimapRaster raster = RenderMinimap(scenario, terrain, settings);
-    const BmpPalette palette = MakeBitmapPalette(terrain);
+    const BitmapPalette palette = MakeBitmapPalette(terrain);
 
     const auto bytes = ReadFileBytes(output);
     ASSERT_EQ(bytes.size(), 26678u);
