@@ -23,7 +23,7 @@ namespace {
 
 // The user's archive when it loads, else the built-in tileset: a thumbnail
 // is made either way, so the archive's own messages are not shown.
-std::shared_ptr<const TTerrainData> LoadTerrain(const std::string& archivePath, int32_t era)
+std::shared_ptr<const TTerrainData> ThumbnailTerrain(const std::string& archivePath, int32_t era)
 {
     auto terrain = std::make_shared<TTerrainData>();
     if (!archivePath.empty()) {
@@ -64,7 +64,7 @@ std::optional<std::string> MakeThumbnail(const ThumbnailRequest& request, const 
     settings.ImageSizes.fill(request.Side);
 
     MinimapBackend backend;
-    backend.LoadTerrain = LoadTerrain;
+    backend.LoadTerrain = ThumbnailTerrain;
     backend.WriteImage = WriteThumbnailImage;
     backend.NeedsArchive = false;
 

@@ -10,12 +10,16 @@ sections describe, by reading the files:
              through the platform's name, never by the POSIX file's own name.
 
     layout_test.py layers|platform [SOURCE_DIR]
+    layout_test.py selftest
 
 Prints each violation as "path:line: what" and exits 1 when there is any.
+selftest runs both checks on a small tree with one violation of each kind
+and fails unless they find exactly those.
 """
 import pathlib
 import re
 import sys
+import tempfile
 
 # The layers of core/, lowest first. A folder may include its own headers
 # and those of folders of a lower rank; folders of one rank know nothing of
@@ -97,7 +101,58 @@ def platform_violations(root):
                 yield cmake, number, "names a platform file itself instead of through the platform's name"
 
 
+# A tree with one violation of each kind, and the same done right beside it.
+SELFTEST_TREE = {
+    "core/text/Words.h": "#include <string>\n",
+    "core/era/Era.h": '#include "text/Words.h"\n#include "minimap/Render.h"\n',
+    "core/minimap/Render.h": '#include "era/Era.h"\n',
+    "core/image/Palette.h": '#include "archive/Entry.h"\n',
+    "core/archive/Entry.h": '#include "system/Files.h"\n',
+    "core/scenario/Reader.cpp": '#include "Reader.h"\n#include "scenario/Reader.h"\n',
+    "core/scenario/Reader.h": "",
+    "core/system/Files.h": "",
+    "core/system/FilesPosix.cpp": '#include "system/Files.h"\n#include <unistd.h>\n',
+    "core/system/Clock.cpp": "#include <sys/time.h>\n#include <chrono>\n",
+    "core/system/LonelyPosix.cpp": "#include <fcntl.h>\n",
+    "core/CMakeLists.txt": "# FilesPosix.cpp is named in this comment only\n"
+                           "add_library(x system/Files${TESSEL_PLATFORM}.cpp system/LonelyPosix.cpp)\n",
+    "cli/main.cpp": "#include <unistd.h>\n",
+}
+
+SELFTEST_EXPECTED = {
+    "layers": [
+        ("core/era/Era.h", 2, 'era/ includes "minimap/Render.h" of a layer that is not below it'),
+        ("core/image/Palette.h", 1, 'image/ includes "archive/Entry.h" of a layer that is not below it'),
+        ("core/scenario/Reader.cpp", 1, '"Reader.h" is not a core header named by its path below core/'),
+    ],
+    "platform": [
+        ("core/system/Clock.cpp", 1, "<sys/time.h> in a file that is not named for its platform"),
+        ("core/system/LonelyPosix.cpp", 0, "no portable header Lonely.h beside it"),
+        ("cli/main.cpp", 1, "<unistd.h> in a file that is not named for its platform"),
+        ("core/CMakeLists.txt", 2, "names a platform file itself instead of through the platform's name"),
+    ],
+}
+
+
+def selftest():
+    with tempfile.TemporaryDirectory() as folder:
+        root = pathlib.Path(folder)
+        for name, text in SELFTEST_TREE.items():
+            (root / name).parent.mkdir(parents=True, exist_ok=True)
+            (root / name).write_text(text, encoding="utf-8")
+        failed = False
+        for name, check in (("layers", layer_violations), ("platform", platform_violations)):
+            found = sorted((str(path.relative_to(root)), number, what) for path, number, what in check(root))
+            if found != sorted(SELFTEST_EXPECTED[name]):
+                print(f"{name}: found {found}, expected {sorted(SELFTEST_EXPECTED[name])}")
+                failed = True
+    print("the checks find what they should" if not failed else "the checks are wrong")
+    return 1 if failed else 0
+
+
 def main():
+    if len(sys.argv) == 2 and sys.argv[1] == "selftest":
+        return selftest()
     if len(sys.argv) not in (2, 3) or sys.argv[1] not in ("layers", "platform"):
         print(__doc__, file=sys.stderr)
         return 2
