@@ -99,16 +99,7 @@ void TPUDData::LoadFromChunks(ChunkIndex& chunks)
 
 int32_t TPUDData::FindChunk(InputFile& file, const ChunkTag& tag) const { return tessel::FindChunk(file, tag); }
 
-UnitRecord TPUDData::Unit(int32_t index) const
-{
-    if (index < 0 || index >= UnitCount)
-        throw EPUDEx("Unit out of range.");
-    // UnitCount is a public field: never trust it beyond the stored records.
-    const std::size_t recordStart = static_cast<std::size_t>(index) * UnitRecordSize;
-    if (recordStart + UnitRecordSize > Units.size())
-        throw EPUDEx("Unit out of range.");
-    return ReadUnitRecord(Units.data() + recordStart);
-}
+void TPUDData::RaiseUnitOutOfRange() { throw EPUDEx("Unit out of range."); }
 
 void TPUDData::GetUnitProps(int32_t index, uint16_t& x, uint16_t& y, uint16_t& width, uint16_t& height,
                             uint8_t& unitType, uint8_t& owner, uint8_t& color) const

@@ -42,7 +42,14 @@ public:
 
     // The record of unit index; raises EPUDEx "Unit out of range." for an
     // index outside 0 .. UnitCount - 1 or past the stored records.
-    UnitRecord Unit(int32_t index) const;
+    UnitRecord Unit(int32_t index) const
+    {
+        // UnitCount is a public field: never trust it beyond the stored records.
+        const std::size_t recordStart = static_cast<std::size_t>(index) * UnitRecordSize;
+        if (index < 0 || index >= UnitCount || recordStart + UnitRecordSize > Units.size())
+            RaiseUnitOutOfRange();
+        return ReadUnitRecord(Units.data() + recordStart);
+    }
 
     // The props of unit index: the record's fields, the unit type's size in
     // tiles from the UDTA data (1 x 1 where the data lacks its entry) and
@@ -51,6 +58,7 @@ public:
                       uint8_t& unitType, uint8_t& owner, uint8_t& color) const;
 
 private:
+    [[noreturn]] static void RaiseUnitOutOfRange();
     void ReleaseBuffers();
 };
 

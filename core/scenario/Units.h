@@ -4,6 +4,8 @@
 // take every record through ReadUnitRecord.
 #pragma once
 
+#include "base/ByteOrder.h"
+
 #include <cstdint>
 
 namespace tessel {
@@ -22,7 +24,10 @@ struct UnitRecord {
 };
 
 // The record in the UnitRecordSize bytes at bytes.
-UnitRecord ReadUnitRecord(const uint8_t* bytes);
+inline UnitRecord ReadUnitRecord(const uint8_t* bytes)
+{
+    return UnitRecord{ReadU16LE(bytes), ReadU16LE(bytes + 2), bytes[4], bytes[5], ReadU16LE(bytes + 6)};
+}
 
 // A mine's or patch's stored amount counts this many units of its resource.
 inline constexpr int64_t ResourceAmountUnit = 2500;

@@ -3,10 +3,10 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "TestEra.h"
 #include "base/ByteOrder.h"
 #include "base/Exceptions.h"
 #include "era/TerrainData.h"
+#include "TestEra.h"
 
 namespace tessel::test {
 namespace {

@@ -3,11 +3,11 @@
 // rule that GetUnitProps hands out.
 #include "TestSupport.h"
 
-#include "ScenarioWriter.h"
 #include "base/Exceptions.h"
 #include "scenario/OwnerColors.h"
 #include "scenario/PudData.h"
 #include "scenario/ScenarioInfo.h"
+#include "ScenarioWriter.h"
 
 namespace tessel::test {
 namespace {
