@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that Tessel needs and that are missing.
-# Idempotent: prints nothing and touches nothing when all are present.
+# Installs the Debian 12 packages that Tessel needs and that are missing,
+# and the npm packages of the gallery's Lighthouse test as its lockfile pins
+# them. Idempotent: prints nothing and touches nothing when all are present.
 set -euo pipefail
 
 packages=(
@@ -29,13 +30,26 @@ for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$package")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+# The gallery's Lighthouse test runs on Node.js; a machine that has it and
+# npm from elsewhere keeps them.
+command -v node >/dev/null && command -v npm >/dev/null || missing+=(nodejs npm)
 
-echo "Installing: ${missing[*]}"
-sudo=()
-[[ $(id -u) -eq 0 ]] || sudo=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-# Waits for another package manager run to finish instead of failing at once.
-apt=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600)
-"${apt[@]}" update -qq
-"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  # Waits for another package manager run to finish instead of failing at once.
+  apt=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600)
+  "${apt[@]}" update -qq
+  "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Lighthouse for the gallery's test, as its lockfile pins it; installed
+# again only when the lockfile changes.
+lighthouse=$(cd "$(dirname "$0")/../tests/lighthouse" && pwd)
+if ! cmp -s "$lighthouse/package-lock.json" "$lighthouse/node_modules/.installed-lock.json"; then
+  echo "Installing Lighthouse into $lighthouse/node_modules"
+  (cd "$lighthouse" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  cp "$lighthouse/package-lock.json" "$lighthouse/node_modules/.installed-lock.json"
+fi

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <sys/types.h>
 #include <vector>
 
@@ -40,6 +41,10 @@ public:
 
     // Console errors, uncaught exceptions and failed loads seen so far.
     const std::vector<std::string>& Errors() const { return errors_; }
+
+    // The errors seen so far, which are then forgotten: for a test that
+    // expects some.
+    std::vector<std::string> TakeErrors() { return std::exchange(errors_, {}); }
 
     // The browser's own log (its stderr), for a failure report.
     std::string BrowserLog() const;

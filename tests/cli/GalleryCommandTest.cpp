@@ -84,7 +84,7 @@ TEST_F(GalleryCommand, WritesThePageTheDataAndAMinimapPerMapKeepingSubFolders)
     const CliRun run = Gallery({"--title", "Tom & Jerry's maps", dir.File("maps")});
     EXPECT_EQ(run.Status, 0) << run.Error;
     EXPECT_EQ(run.Error, "");
-    for (const char* file : {"index.html", "gallery.css", "gallery.js", "maps.json"})
+    for (const char* file : {"index.html", "gallery.css", "gallery.js", "maps.json", "cards/1.js"})
         EXPECT_TRUE(FileExists(dir.File("site/") + file)) << file;
     EXPECT_EQ(FolderEntries(dir.File("site/minimaps")), (std::vector<std::string>{"deep", "top.png"}));
     EXPECT_EQ(PngWidth(dir.File("site/minimaps/deep/er/Deep Map.png")), 160u);
