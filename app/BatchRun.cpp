@@ -1,6 +1,6 @@
 #include "BatchRun.h"
 
-#include "PathPieces.h"
+#include "text/PathPieces.h"
 
 namespace tessel {
 

@@ -1,6 +1,6 @@
 #include "ConvertError.h"
 
-#include "IntegerText.h"
+#include "text/IntegerText.h"
 
 namespace tessel {
 

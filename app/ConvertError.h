@@ -1,7 +1,7 @@
 // The conversion of a size text typed by the user into a number.
 #pragma once
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 
 #include <cstdint>
 #include <string>

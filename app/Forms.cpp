@@ -1,6 +1,7 @@
 #include "Forms.h"
 
-#include "Settings.h"
+#include "settings/Settings.h"
+#include "system/UserFolders.h"
 
 #include <QCoreApplication>
 

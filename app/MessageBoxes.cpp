@@ -1,7 +1,7 @@
 #include "MessageBoxes.h"
 
-#include "ErrorBox.h"
-#include "TerminalName.h"
+#include "base/ErrorBox.h"
+#include "text/TerminalName.h"
 
 #include <QApplication>
 #include <QMessageBox>

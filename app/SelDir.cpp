@@ -1,9 +1,9 @@
 #include "SelDir.h"
 
+#include "base/Exceptions.h"
 #include "DirectoryPaths.h"
-#include "Exceptions.h"
-#include "FileLayer.h"
 #include "Layout.h"
+#include "system/SystemErrors.h"
 #include "TesselApplication.h"
 
 #include <QComboBox>
@@ -64,7 +64,7 @@ EInOutError DirectoryError(const std::error_code& error, [[maybe_unused]] const 
     // A directory that is not there is a bad path (3), not a missing file.
     if (error == std::errc::no_such_file_or_directory)
         return EInOutError(io_error::InvalidFilename);
-    return InOutErrorFromErrno(error.value(), path.toStdString());
+    return InOutErrorFromSystem(error.value(), path.toStdString());
 #endif
 }
 

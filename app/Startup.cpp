@@ -1,10 +1,9 @@
 #include "Startup.h"
 
+#include "base/Exceptions.h"
 #include "ConvertError.h"
-#include "Exceptions.h"
 #include "Forms.h"
 #include "MessageBoxes.h"
-#include "PathPieces.h"
 #include "SelDir.h"
 #include "TesselAbout.h"
 #include "TesselApplication.h"
@@ -12,6 +11,7 @@
 #include "TesselMain.h"
 #include "TesselOptions.h"
 #include "TesselPreview.h"
+#include "text/PathPieces.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "TesselApplication.h"
 
-#include "ErrorBox.h"
-#include "Exceptions.h"
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
 #include "MessageBoxes.h"
-#include "PathPieces.h"
+#include "text/PathPieces.h"
 
 #include <new>
 

@@ -1,22 +1,22 @@
 #include "TesselMain.h"
 
+#include "base/Exceptions.h"
 #include "BatchRun.h"
-#include "Exceptions.h"
 #include "ExtentListBox.h"
 #include "Forms.h"
 #include "Layout.h"
-#include "MakeMinimap.h"
 #include "MessageBoxes.h"
-#include "MinimapSettings.h"
+#include "minimap/MakeMinimap.h"
+#include "minimap/MinimapSettings.h"
 #include "OpenFileDialog.h"
-#include "PathPieces.h"
 #include "ScenarioList.h"
 #include "SelDir.h"
-#include "Settings.h"
+#include "settings/Settings.h"
 #include "TesselAbout.h"
 #include "TesselApplication.h"
 #include "TesselOptions.h"
 #include "TesselPreview.h"
+#include "text/PathPieces.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -122,7 +122,7 @@ std::string ScratchPreviewPath()
     if (folder.isEmpty() || !QDir().mkpath(folder))
         folder = QDir::tempPath();
     const std::string programName = FileNamePart(QCoreApplication::applicationFilePath().toStdString());
-    return JoinPath(QDir::toNativeSeparators(folder).toStdString(), ChangeFileExt(programName, ".bmp"));
+    return JoinPath(QDir::toNativeSeparators(folder).toStdString(), ReplaceExtension(programName, ".bmp"));
 }
 
 TTesselMainForm::TTesselMainForm(QWidget* parent) : QWidget(parent)

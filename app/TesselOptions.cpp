@@ -1,14 +1,14 @@
 #include "TesselOptions.h"
 
+#include "base/ErrorBox.h"
 #include "ConvertError.h"
-#include "ErrorBox.h"
 #include "Forms.h"
-#include "IntegerText.h"
 #include "Layout.h"
-#include "MinimapSettings.h"
+#include "minimap/MinimapSettings.h"
 #include "OpenFileDialog.h"
-#include "Settings.h"
+#include "settings/Settings.h"
 #include "TesselApplication.h"
+#include "text/IntegerText.h"
 
 #include <QApplication>
 #include <QCheckBox>

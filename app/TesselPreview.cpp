@@ -1,6 +1,6 @@
 #include "TesselPreview.h"
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 #include "Layout.h"
 
 #include <QFile>

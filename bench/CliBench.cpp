@@ -3,7 +3,8 @@
 // same number of bytes, nothing else.
 #include "ArchiveWriter.h"
 #include "Cli.h"
-#include "FileLayer.h"
+#include "system/FileLayer.h"
+#include "TestEra.h"
 
 #include <benchmark/benchmark.h>
 

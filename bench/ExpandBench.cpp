@@ -1,8 +1,8 @@
 // Expansion speed of a compressed archive entry the size of a real era's
 // block table (MMT), with the kind of content such a table holds.
+#include "archive/LzExpander.h"
 #include "ArchiveWriter.h"
-#include "FileLayer.h"
-#include "LzExpander.h"
+#include "system/FileLayer.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,12 +1,12 @@
 // Speed of terrain sampling, of decoding an era's pictures and of one whole
 // MakeMinimap call.
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
-#include "ErrorBox.h"
-#include "MakeMinimap.h"
-#include "MinimapRenderer.h"
+#include "base/ByteOrder.h"
+#include "base/ErrorBox.h"
+#include "era/TilePictures.h"
+#include "minimap/MakeMinimap.h"
+#include "minimap/MinimapRenderer.h"
 #include "ScenarioWriter.h"
-#include "TilePictures.h"
 
 #include <benchmark/benchmark.h>
 

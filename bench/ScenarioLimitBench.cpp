@@ -2,9 +2,9 @@
 // them with both readers, the chunk searches of one load made from byte 0
 // each time against one walk, and painting half a million stacked units.
 #include "HostileScenarios.h"
-#include "MinimapRenderer.h"
-#include "ScenarioChunks.h"
-#include "ScenarioInfo.h"
+#include "minimap/MinimapRenderer.h"
+#include "scenario/ScenarioChunks.h"
+#include "scenario/ScenarioInfo.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // How long an era of the built-in tileset takes to be ready: loading the
 // tables the build compiled in, against generating them at run time, which
 // is why the build generates them.
-#include "BuiltinTileset.h"
-#include "TilesetGenerator.h"
+#include "tileset/BuiltinTileset.h"
+#include "tileset/TilesetGenerator.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,10 @@
 // Unit painting: the units of the real scenario corpus, a typical map's few
 // hundred small units, and the hostile case of a hundred thousand units that
 // each cover most of the image.
-#include "Exceptions.h"
-#include "MinimapRenderer.h"
-#include "RectanglePainter.h"
+#include "base/Exceptions.h"
+#include "minimap/MinimapRenderer.h"
+#include "minimap/RectanglePainter.h"
+#include "RandomRectangles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,23 +15,6 @@
 namespace {
 
 using tessel::PaintedRectangle;
-
-std::vector<PaintedRectangle> Rectangles(int side, int count, int largest, unsigned seed)
-{
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> position(0, side - 1);
-    std::uniform_int_distribution<int> extent(0, largest - 1);
-    std::vector<PaintedRectangle> rectangles;
-    for (int k = 0; k < count; ++k) {
-        const int left = position(random);
-        const int top = position(random);
-        rectangles.push_back({static_cast<uint16_t>(left), static_cast<uint16_t>(top),
-                              static_cast<uint16_t>(std::min(side - 1, left + extent(random))),
-                              static_cast<uint16_t>(std::min(side - 1, top + extent(random))),
-                              static_cast<uint8_t>(k)});
-    }
-    return rectangles;
-}
 
 // Every corpus scenario that loads, painted at the image side given.
 void CorpusMaps(benchmark::State& state)
@@ -65,7 +49,8 @@ BENCHMARK(CorpusMaps)->Arg(160)->Arg(1024)->Unit(benchmark::kMicrosecond);
 void TypicalMap(benchmark::State& state)
 {
     constexpr int side = 160;
-    const auto rectangles = Rectangles(side, 500, 4, 1);
+    std::mt19937 random(1);
+    const auto rectangles = tessel::RandomRectangles(random, side, 500, 4);
     std::vector<uint8_t> raster(side * side);
     for (auto _ : state) {
         tessel::PaintRectangles(rectangles, raster.data(), side);

@@ -18,7 +18,7 @@ check=false
 build=${BUILD_DIR:-build}
 cli=$build/cli/tessel-cli
 thumbnailer=$build/thumbnailer/tessel-thumbnailer
-writer=$build/fixtures/tessel_hostile_scenarios
+writer=$build/tests/fixtures/tessel_hostile_scenarios
 for program in "$cli" "$thumbnailer" "$writer" /usr/bin/time; do
   [[ -x $program ]] || { echo "missing $program" >&2; exit 2; }
 done

@@ -5,7 +5,7 @@
 #include "GalleryCommand.h"
 #include "InfoCommand.h"
 #include "RenderCommand.h"
-#include "TerminalName.h"
+#include "text/TerminalName.h"
 
 #include <exception>
 #include <map>
@@ -26,14 +26,14 @@ int Dispatch(const std::variant<Options, HelpRequest>& parsed, Console& console,
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, Console& console)
+int RunCli(const std::vector<std::string>& arguments, Console& console)
 {
-    if (args.empty()) {
-        console.Err << MainUsage;
+    if (arguments.empty()) {
+        console.Error << MainUsage;
         return ExitUsage;
     }
-    const std::string& command = args.front();
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    const std::string& command = arguments.front();
+    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
     try {
         if (command == "-h" || command == "--help" || command == "help") {
             console.Out << MainUsage;
@@ -54,12 +54,12 @@ int RunCli(const std::vector<std::string>& args, Console& console)
         throw UsageError("unknown command \"" + command + "\"");
     } catch (const UsageError& error) {
         // The text quotes what was typed: escaped as a whole, like a name.
-        console.Err << "tessel-cli: " << TerminalName(error.what()) << "\nTry 'tessel-cli "
+        console.Error << "tessel-cli: " << TerminalName(error.what()) << "\nTry 'tessel-cli "
                     << (command.rfind('-', 0) == 0 ? "" : TerminalName(command) + " ") << "--help'.\n";
         return ExitUsage;
     } catch (const std::exception& error) {
         // Whatever ends a command early ends it with a line, never silently.
-        console.Err << "tessel-cli: " << TerminalName(error.what()) << '\n';
+        console.Error << "tessel-cli: " << TerminalName(error.what()) << '\n';
         return ExitSomeFailed;
     }
 }

@@ -9,7 +9,7 @@
 
 namespace tessel::cli {
 
-// args without the program name.
-int RunCli(const std::vector<std::string>& args, Console& console);
+// arguments without the program name.
+int RunCli(const std::vector<std::string>& arguments, Console& console);
 
 }  // namespace tessel::cli

@@ -1,7 +1,7 @@
 #include "CliOptions.h"
 
-#include "IntegerText.h"
-#include "MinimapRenderer.h"
+#include "minimap/MinimapRenderer.h"
+#include "text/IntegerText.h"
 
 #include <functional>
 #include <map>
@@ -124,7 +124,7 @@ namespace {
 // text, more code than this walker.
 class ArgumentWalker {
 public:
-    explicit ArgumentWalker(const std::vector<std::string>& args) : args_(args) {}
+    explicit ArgumentWalker(const std::vector<std::string>& arguments) : arguments_(arguments) {}
 
     using Handler = std::function<void(const std::string& value)>;
 
@@ -143,21 +143,21 @@ public:
     {
         std::vector<std::string> operands;
         bool optionsEnded = false;
-        for (std::size_t i = 0; i < args_.size(); ++i) {
-            const std::string& arg = args_[i];
-            if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-                operands.push_back(arg);
+        for (std::size_t i = 0; i < arguments_.size(); ++i) {
+            const std::string& argument = arguments_[i];
+            if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+                operands.push_back(argument);
                 continue;
             }
-            if (arg == "--") {
+            if (argument == "--") {
                 optionsEnded = true;
                 continue;
             }
-            std::string name = arg;
+            std::string name = argument;
             std::optional<std::string> value;
-            if (const auto equals = arg.find('='); arg.rfind("--", 0) == 0 && equals != std::string::npos) {
-                name = arg.substr(0, equals);
-                value = arg.substr(equals + 1);
+            if (const auto equals = argument.find('='); argument.rfind("--", 0) == 0 && equals != std::string::npos) {
+                name = argument.substr(0, equals);
+                value = argument.substr(equals + 1);
             }
             if (auto flag = flags_.find(name); flag != flags_.end()) {
                 if (value)
@@ -165,9 +165,9 @@ public:
                 flag->second();
             } else if (auto valued = valued_.find(name); valued != valued_.end()) {
                 if (!value) {
-                    if (i + 1 >= args_.size())
+                    if (i + 1 >= arguments_.size())
                         throw UsageError("option " + name + " needs a value");
-                    value = args_[++i];
+                    value = arguments_[++i];
                 }
                 valued->second(*value);
             } else {
@@ -178,7 +178,7 @@ public:
     }
 
 private:
-    const std::vector<std::string>& args_;
+    const std::vector<std::string>& arguments_;
     std::map<std::string, std::function<void()>> flags_;
     std::map<std::string, Handler> valued_;
 };
@@ -244,11 +244,11 @@ void CheckRenderingOptions(const RenderOptions& options, const char* command)
 
 }  // namespace
 
-std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<std::string>& args)
+std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<std::string>& arguments)
 {
     RenderOptions options;
     bool help = false;
-    ArgumentWalker walker(args);
+    ArgumentWalker walker(arguments);
     walker.Flag({"-h", "--help"}, [&] { help = true; });
     AddRenderingOptions(walker, options);
     walker.Valued({"-f", "--format"}, [&](const std::string& v) {
@@ -266,14 +266,14 @@ std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<st
     return options;
 }
 
-std::variant<GalleryOptions, HelpRequest> ParseGalleryOptions(const std::vector<std::string>& args)
+std::variant<GalleryOptions, HelpRequest> ParseGalleryOptions(const std::vector<std::string>& arguments)
 {
     GalleryOptions gallery;
     RenderOptions& options = gallery.Render;
     options.Format = ImageFormat::Png;
     options.OutputDirectory.clear();
     bool help = false;
-    ArgumentWalker walker(args);
+    ArgumentWalker walker(arguments);
     walker.Flag({"-h", "--help"}, [&] { help = true; });
     AddRenderingOptions(walker, options);
     walker.Valued({"--title"}, [&](const std::string& v) { gallery.Title = v; });
@@ -290,11 +290,11 @@ std::variant<GalleryOptions, HelpRequest> ParseGalleryOptions(const std::vector<
     return gallery;
 }
 
-std::variant<InfoOptions, HelpRequest> ParseInfoOptions(const std::vector<std::string>& args)
+std::variant<InfoOptions, HelpRequest> ParseInfoOptions(const std::vector<std::string>& arguments)
 {
     InfoOptions options;
     bool help = false;
-    ArgumentWalker walker(args);
+    ArgumentWalker walker(arguments);
     walker.Flag({"-h", "--help"}, [&] { help = true; });
     walker.Flag({"--json"}, [&] { options.Json = true; });
     walker.Flag({"--builtin-tileset"}, [&] { options.BuiltinTileset = true; });
@@ -306,10 +306,10 @@ std::variant<InfoOptions, HelpRequest> ParseInfoOptions(const std::vector<std::s
     return options;
 }
 
-std::variant<DemoOptions, HelpRequest> ParseDemoOptions(const std::vector<std::string>& args)
+std::variant<DemoOptions, HelpRequest> ParseDemoOptions(const std::vector<std::string>& arguments)
 {
     bool help = false;
-    ArgumentWalker walker(args);
+    ArgumentWalker walker(arguments);
     walker.Flag({"-h", "--help"}, [&] { help = true; });
     const auto operands = walker.Run();
     if (help)

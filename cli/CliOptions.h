@@ -61,10 +61,10 @@ struct HelpRequest {
 
 // Each parser returns the options or the help text that --help asked for,
 // and raises UsageError for anything it cannot take.
-std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<std::string>& args);
-std::variant<InfoOptions, HelpRequest> ParseInfoOptions(const std::vector<std::string>& args);
-std::variant<DemoOptions, HelpRequest> ParseDemoOptions(const std::vector<std::string>& args);
-std::variant<GalleryOptions, HelpRequest> ParseGalleryOptions(const std::vector<std::string>& args);
+std::variant<RenderOptions, HelpRequest> ParseRenderOptions(const std::vector<std::string>& arguments);
+std::variant<InfoOptions, HelpRequest> ParseInfoOptions(const std::vector<std::string>& arguments);
+std::variant<DemoOptions, HelpRequest> ParseDemoOptions(const std::vector<std::string>& arguments);
+std::variant<GalleryOptions, HelpRequest> ParseGalleryOptions(const std::vector<std::string>& arguments);
 
 extern const char* const MainUsage;
 extern const char* const RenderUsage;

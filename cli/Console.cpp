@@ -1,6 +1,6 @@
 #include "Console.h"
 
-#include "TerminalName.h"
+#include "text/TerminalName.h"
 
 namespace tessel::cli {
 

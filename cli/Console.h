@@ -1,4 +1,4 @@
-// Where a command writes: results to Out, failures and progress to Err.
+// Where a command writes: results to Out, failures and progress to Error.
 #pragma once
 
 #include <ostream>
@@ -8,9 +8,9 @@ namespace tessel::cli {
 
 struct Console {
     std::ostream& Out;
-    std::ostream& Err;
-    // A terminal gets a one-line progress display on Err.
-    bool ErrIsTerminal = false;
+    std::ostream& Error;
+    // A terminal gets a one-line progress display on Error.
+    bool ErrorIsTerminal = false;
 };
 
 // One line of a failure: "name: message", each shown as TerminalName shows
@@ -20,7 +20,7 @@ void PrintFailureLine(std::ostream& out, std::string_view name, std::string_view
 inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitSomeFailed = 1;
 inline constexpr int ExitUsage = 2;
-// A run that a signal ends exits with this plus the signal's number.
-inline constexpr int ExitOnSignal = 128;
+// A run that a signal ends exits with ExitOnSignal (system/Interruption.h)
+// plus the signal's number.
 
 }  // namespace tessel::cli

@@ -1,9 +1,9 @@
 #include "DemoCommand.h"
 
+#include "base/Exceptions.h"
 #include "DemoData.h"
-#include "Exceptions.h"
-#include "PathPieces.h"
-#include "TerminalName.h"
+#include "text/PathPieces.h"
+#include "text/TerminalName.h"
 
 #include <filesystem>
 
@@ -19,7 +19,7 @@ int RunDemo(const DemoOptions& options, Console& console)
         for (const DemoScenario& demo : MakeDemoScenarios())
             WriteScenario(demo.Content).WriteTo(JoinPath(scenarios, demo.FileName));
     } catch (const std::exception& error) {
-        console.Err << "tessel-cli: cannot write the demo into " << QuotedTerminalName(options.Directory) << ": "
+        console.Error << "tessel-cli: cannot write the demo into " << QuotedTerminalName(options.Directory) << ": "
                     << TerminalName(error.what()) << '\n';
         return ExitSomeFailed;
     }

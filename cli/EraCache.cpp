@@ -1,7 +1,7 @@
 #include "EraCache.h"
 
-#include "ErrorBox.h"
-#include "Exceptions.h"
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
 
 #include <new>
 
@@ -24,23 +24,24 @@ std::shared_ptr<const TTerrainData> EraCache::Get(const std::string& archivePath
     std::vector<std::string> boxes;
     std::string failure;
     {
-    std::lock_guard lock(entry->Loading);
-    if (!entry->Done) {
-        ScopedErrorBoxHandler collect([entry](const std::string& text) { entry->Boxes.push_back(text); });
-        try {
-            auto terrain = std::make_shared<TTerrainData>();
-            terrain->LoadFromMaindat(archivePath, era);
-            entry->Terrain = std::move(terrain);
-        } catch (const Exception& error) {
-            entry->Failure = error.Message();
-        } catch (const std::bad_alloc&) {
-            entry->Failure = EOutOfMemory().Message();
+        std::lock_guard lock(entry->Loading);
+        if (!entry->Done) {
+            ErrorBoxCapture capture;
+            try {
+                auto terrain = std::make_shared<TTerrainData>();
+                terrain->LoadFromMaindat(archivePath, era);
+                entry->Terrain = std::move(terrain);
+            } catch (const Exception& error) {
+                entry->Failure = error.Message();
+            } catch (const std::bad_alloc&) {
+                entry->Failure = EOutOfMemory().Message();
+            }
+            entry->Boxes = capture.TakeTexts();
+            entry->Done = true;
         }
-        entry->Done = true;
-    }
-    terrain = entry->Terrain;
-    boxes = entry->Boxes;
-    failure = entry->Failure;
+        terrain = entry->Terrain;
+        boxes = entry->Boxes;
+        failure = entry->Failure;
     }
     for (const std::string& box : boxes)
         ErrorBox(box);

@@ -4,8 +4,8 @@
 // reports exactly what a run without the cache reports.
 #pragma once
 
-#include "TerrainData.h"
-#include "TilePictures.h"
+#include "era/TerrainData.h"
+#include "era/TilePictures.h"
 
 #include <map>
 #include <memory>

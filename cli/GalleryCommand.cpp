@@ -1,16 +1,16 @@
 #include "GalleryCommand.h"
 
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
 #include "EraCache.h"
-#include "ErrorBox.h"
-#include "Exceptions.h"
 #include "GalleryPage.h"
 #include "JobsInOrder.h"
-#include "MakeMinimap.h"
-#include "PathPieces.h"
+#include "minimap/MakeMinimap.h"
 #include "Progress.h"
-#include "RenderCommand.h"
-#include "ScenarioInfo.h"
-#include "TerminalName.h"
+#include "RenderJobs.h"
+#include "scenario/ScenarioInfo.h"
+#include "text/PathPieces.h"
+#include "text/TerminalName.h"
 
 #include <chrono>
 #include <cstdio>
@@ -99,7 +99,7 @@ int RunGallery(const GalleryOptions& options, Console& console)
     const std::vector<ScenarioInput> inputs = DiscoverScenarios(render.Paths, problems);
     const OutputPlan plan = PlanOutputs(render.Paths, inputs, problems, ".png");
     for (std::size_t k = 0; k < problems.size(); ++k)
-        PrintFailureLine(console.Err, plan.ProblemNames[k], problems[k].Message);
+        PrintFailureLine(console.Error, plan.ProblemNames[k], problems[k].Message);
 
     const std::string folder = render.OutputDirectory;
     const std::string minimaps = JoinPath(folder, MinimapFolder);
@@ -111,7 +111,7 @@ int RunGallery(const GalleryOptions& options, Console& console)
     EraCache cache;
     const MinimapBackend backend = RenderBackend(render, builtinTileset, cache);
 
-    Progress progress(console, jobs.size(), !render.Quiet && console.ErrIsTerminal);
+    Progress progress(console, jobs.size(), !render.Quiet && console.ErrorIsTerminal);
     // Folders that failed stand with the failed maps, as on the terminal.
     JsonObject maps = JsonObject::array();
     for (std::size_t k = 0; k < problems.size(); ++k)
@@ -128,7 +128,7 @@ int RunGallery(const GalleryOptions& options, Console& console)
             if (!outcome.Messages.empty()) {
                 progress.Clear();
                 for (const std::string& message : outcome.Messages)
-                    PrintFailureLine(console.Err, jobs[index].Name, message);
+                    PrintFailureLine(console.Error, jobs[index].Name, message);
             }
             maps.push_back(std::move(outcome.Data));
             progress.Show(index + 1, failed);
@@ -154,11 +154,11 @@ int RunGallery(const GalleryOptions& options, Console& console)
         console.Out << summary << '\n';
     }
     if (const int interruption = run.Signal(); interruption != 0) {
-        console.Err << "tessel-cli: interrupted before the gallery's page was complete\n";
+        console.Error << "tessel-cli: interrupted before the gallery's page was complete\n";
         run.ExitAfterSignal(console, interruption);
     }
     if (!pageFailure.empty()) {
-        console.Err << "tessel-cli: cannot write the gallery into " << QuotedTerminalName(folder) << ": "
+        console.Error << "tessel-cli: cannot write the gallery into " << QuotedTerminalName(folder) << ": "
                     << TerminalName(pageFailure) << '\n';
         return ExitSomeFailed;
     }

@@ -1,10 +1,10 @@
 #include "InfoCommand.h"
 
-#include "BuiltinTileset.h"
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 #include "ScenarioDiscovery.h"
 #include "ScenarioJson.h"
-#include "TerminalName.h"
+#include "text/TerminalName.h"
+#include "tileset/BuiltinTileset.h"
 
 #include <new>
 #include <ostream>
@@ -67,7 +67,7 @@ int RunInfo(const InfoOptions& options, Console& console)
     std::vector<FolderProblem> problems;
     const auto inputs = DiscoverScenarios(options.Paths, problems);
     for (const FolderProblem& problem : problems)
-        PrintFailureLine(console.Err, problem.Path, problem.Message);
+        PrintFailureLine(console.Error, problem.Path, problem.Message);
     bool allRead = problems.empty();
     for (const ScenarioInput& input : inputs) {
         TPUDData scenario;

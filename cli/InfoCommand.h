@@ -3,7 +3,7 @@
 
 #include "CliOptions.h"
 #include "Console.h"
-#include "ScenarioInfo.h"
+#include "scenario/ScenarioInfo.h"
 
 #include <iosfwd>
 

@@ -1,14 +1,14 @@
 // Runs a command's jobs on worker threads and reports their outcomes in job
-// order, so that the output is the same for any number of workers. A signal
-// (SIGINT, SIGTERM, SIGHUP, or SIGPIPE when a message meets a closed pipe)
-// removes every temporary file at once and ends the reporting with the
-// outcomes finished so far; the caller then prints its summary and ends the
-// process with ExitAfterSignal.
+// order, so that the output is the same for any number of workers. While
+// the jobs run, a signal that stops the program is handled as
+// system/Interruption.h says: the temporary files go at once, the reporting
+// ends with the outcomes finished so far, and the caller prints its summary
+// and ends the process with ExitAfterSignal.
 #pragma once
 
 #include "Console.h"
-#include "FileLayer.h"
-#include "SignalWatcher.h"
+#include "system/Interruption.h"
+#include "system/TemporaryFiles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -16,7 +16,6 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -45,14 +44,13 @@ public:
     JobsInOrder(std::size_t count, std::size_t workers, std::function<Outcome(std::size_t)> run)
         : count_(count), run_(std::move(run)), outcomes_(count)
     {
-        // A signal removes every temporary file at once; from then on no
-        // output is completed. Failures that come after it may be its doing
-        // and are not recorded; every output committed before it is, and
-        // the report waits for the last of them.
+        // Once a signal has removed the temporary files, no output is
+        // completed. Failures that come after it may be its doing and are
+        // not recorded; every output committed before it is, and the report
+        // waits for the last of them.
         committedBefore_ = CommittedFileCount();
         try {
-            watcher_.emplace([this](int signal) {
-                RemoveTemporaryFilesForExit();
+            watch_.emplace([this](int signal) {
                 std::lock_guard lock(mutex_);
                 committedByRun_ = CommittedFileCount() - committedBefore_;
                 interruption_ = signal;
@@ -110,15 +108,14 @@ public:
         return interruption_;
     }
 
-    // Ends the process with status 128 + the signal's number. Workers may be
-    // deep in a large image: the process ends without waiting for them, and
-    // without running anything at exit that they might still use.
+    // Flushes the console and ends the process by EndAfterSignal, with
+    // no outcome recorded meanwhile.
     [[noreturn]] void ExitAfterSignal(Console& console, int signal)
     {
         std::lock_guard lock(mutex_);
         console.Out.flush();
-        console.Err.flush();
-        std::_Exit(ExitOnSignal + signal);
+        console.Error.flush();
+        EndAfterSignal(signal);
     }
 
 private:
@@ -158,7 +155,7 @@ private:
     std::size_t writtenRecorded_ = 0;
     std::atomic<bool> mayStart_{false};
     std::atomic<bool> cancelled_{false};
-    std::optional<SignalWatcher> watcher_;
+    std::optional<InterruptionWatch> watch_;
     // Last, so that the threads end before what they use goes.
     std::vector<std::jthread> threads_;
 };

@@ -1,6 +1,6 @@
 #include "OutputPaths.h"
 
-#include "PathPieces.h"
+#include "text/PathPieces.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -50,7 +50,7 @@ public:
         std::string path = wanted;
         int& number = nextNumber_.try_emplace(wanted, 2).first->second;
         while (taken_.count(path) != 0) {
-            const std::string stem = ChangeFileExt(wanted, "");
+            const std::string stem = ReplaceExtension(wanted, "");
             path = stem + "-" + std::to_string(number++) + wanted.substr(stem.size());
         }
         taken_.insert(path);
@@ -104,7 +104,7 @@ OutputPlan PlanOutputs(const std::vector<std::string>& paths, const std::vector<
             folders.insert(map.Name.substr(0, slash));
     UniquePaths images(std::move(folders));
     for (PlannedMap& map : plan.Maps)
-        map.Image = images.Take(ChangeFileExt(map.Name, extension));
+        map.Image = images.Take(ReplaceExtension(map.Name, extension));
 
     for (const FolderProblem& problem : problems) {
         const std::string& prefix = prefixes[problem.Operand];

@@ -22,7 +22,7 @@ void Progress::Show(std::size_t done, std::size_t failed)
     char line[128];
     std::snprintf(line, sizeof line, "\r%zu/%zu done, %zu failed, %.1f maps/s\x1b[K", done, total_, failed,
                   seconds > 0 ? static_cast<double>(done) / seconds : 0.0);
-    console_.Err << line << std::flush;
+    console_.Error << line << std::flush;
     showing_ = true;
 }
 
@@ -30,7 +30,7 @@ void Progress::Clear()
 {
     if (!showing_)
         return;
-    console_.Err << "\r\x1b[K" << std::flush;
+    console_.Error << "\r\x1b[K" << std::flush;
     showing_ = false;
 }
 

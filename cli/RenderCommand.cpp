@@ -1,142 +1,16 @@
 #include "RenderCommand.h"
 
-#include "BuiltinTileset.h"
-#include "ErrorBox.h"
-#include "Exceptions.h"
-#include "FileIdentity.h"
 #include "JobsInOrder.h"
-#include "PngWriter.h"
 #include "Progress.h"
-#include "Settings.h"
+#include "RenderJobs.h"
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
-#include <map>
-#include <optional>
 
 namespace fs = std::filesystem;
 
 namespace tessel::cli {
-
-TMinimapSettings RenderSettings(const RenderOptions& options)
-{
-    TMinimapSettings settings;
-    if (!options.NoSettings) {
-        const std::string file = options.SettingsFile.value_or(DesktopSettingsFile());
-        std::error_code error;
-        if (options.SettingsFile && !fs::is_regular_file(file, error))
-            throw UsageError("settings file \"" + file + "\" not found");
-        LoadSettings(file, settings);
-    }
-    for (std::size_t index = 0; index < 4; ++index)
-        if (options.ImageSizes[index])
-            settings.ImageSizes[index] = *options.ImageSizes[index];
-    if (options.Units)
-        settings.DspUnits = *options.Units;
-    if (options.Archive)
-        settings.MainDat = *options.Archive;
-    return settings;
-}
-
-bool UsesBuiltinTileset(const RenderOptions& options, const TMinimapSettings& settings, Console& console)
-{
-    if (!options.BuiltinTileset && settings.MainDat.empty())
-        console.Err << NoArchiveNotice << '\n';
-    return options.BuiltinTileset || settings.MainDat.empty();
-}
-
-// The built-in tileset is ready in microseconds: it needs no cache.
-MinimapBackend RenderBackend(const RenderOptions& options, bool builtinTileset, EraCache& cache)
-{
-    MinimapBackend backend = builtinTileset ? BuiltinTilesetBackend() : DefaultMinimapBackend();
-    if (!builtinTileset && !options.NoCache) {
-        backend.LoadTerrain = [&cache](const std::string& archive, int32_t era) { return cache.Get(archive, era); };
-        backend.LoadPictures = [&cache](const std::string& archive, int32_t era) {
-            return cache.GetPictures(archive, era);
-        };
-    }
-    if (options.Format == ImageFormat::Png)
-        backend.WriteImage = WritePngFile;
-    return backend;
-}
-
-std::string ReplacesAnotherScenarioText(const std::string& name)
-{
-    return "the minimap would replace the scenario file \"" + name + "\"";
-}
-
-std::vector<RenderJob> PlanRenderJobs(const OutputPlan& plan, const std::string& outputDirectory)
-{
-    std::vector<RenderJob> jobs;
-    std::vector<std::optional<FileIdentity>> scenarios;
-    std::map<FileIdentity, std::string> scenarioNames;  // the first job's name for each scenario file
-    for (const PlannedMap& map : plan.Maps) {
-        jobs.push_back({map.Input, map.Name, OutputPathOf(map, outputDirectory), {}});
-        scenarios.push_back(IdentityOfFile(map.Input.Path));
-        if (scenarios.back())
-            scenarioNames.try_emplace(*scenarios.back(), map.Name);
-    }
-    for (std::size_t k = 0; k < jobs.size(); ++k) {
-        const std::optional<FileIdentity> output = IdentityOfFile(jobs[k].Output);
-        if (!output)
-            continue;
-        if (output == scenarios[k])
-            jobs[k].Refusal = std::string("Error: ") + ReplacesItsScenarioText;
-        else if (const auto other = scenarioNames.find(*output); other != scenarioNames.end())
-            jobs[k].Refusal = "Error: " + ReplacesAnotherScenarioText(other->second);
-    }
-    return jobs;
-}
-
-namespace {
-
-std::function<void(const std::string&)>& JobHook()
-{
-    static std::function<void(const std::string&)> hook;
-    return hook;
-}
-
-RenderOutcome RunUnguardedJob(const RenderJob& job, const TMinimapSettings& settings, const MinimapBackend& backend)
-{
-    if (JobHook())
-        JobHook()(job.Input.Path);
-    RenderOutcome outcome;
-    if (!job.Refusal.empty()) {
-        outcome.Messages.push_back(job.Refusal);
-        return outcome;
-    }
-    ScopedErrorBoxHandler collect([&](const std::string& text) { outcome.Messages.push_back(text); });
-    if (job.Name.find('/') != std::string::npos) {
-        std::error_code ignored;  // a folder that cannot be made shows when the file is opened
-        fs::create_directories(fs::path(job.Output).parent_path(), ignored);
-    }
-    // Looked at again just before the image is written: a link to the
-    // scenario may have been made since the run was planned.
-    MinimapBackend guarded = backend;
-    guarded.WriteImage = [&](const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
-                             const BmpPalette& palette) {
-        if (IsSameFile(job.Input.Path, path))
-            throw Exception(ReplacesItsScenarioText);
-        return backend.WriteImage(raster, width, height, path, palette);
-    };
-    outcome.Written = MakeMinimap(job.Input.Path, job.Output, settings, guarded);
-    return outcome;
-}
-
-}  // namespace
-
-RenderOutcome RunRenderJob(const RenderJob& job, const TMinimapSettings& settings, const MinimapBackend& backend)
-{
-    try {
-        return RunUnguardedJob(job, settings, backend);
-    } catch (const std::exception& error) {
-        return {false, {std::string("Error: ") + error.what()}};
-    } catch (...) {
-        return {false, {"Error: unknown failure"}};
-    }
-}
 
 int RunRender(const RenderOptions& options, Console& console)
 {
@@ -150,7 +24,7 @@ int RunRender(const RenderOptions& options, Console& console)
     const OutputPlan plan = PlanOutputs(options.Paths, inputs, problems, extension);
     const std::vector<RenderJob> jobs = PlanRenderJobs(plan, options.OutputDirectory);
     for (std::size_t k = 0; k < problems.size(); ++k)
-        PrintFailureLine(console.Err, plan.ProblemNames[k], problems[k].Message);
+        PrintFailureLine(console.Error, plan.ProblemNames[k], problems[k].Message);
     {
         std::error_code ignored;  // a folder that cannot be made shows when the first file is opened
         fs::create_directories(options.OutputDirectory, ignored);
@@ -161,7 +35,7 @@ int RunRender(const RenderOptions& options, Console& console)
     JobsInOrder<RenderOutcome> run(jobs.size(), WorkerCount(options.Jobs, jobs.size()),
                                    [&](std::size_t index) { return RunRenderJob(jobs[index], settings, backend); });
 
-    Progress progress(console, jobs.size(), !options.Quiet && console.ErrIsTerminal);
+    Progress progress(console, jobs.size(), !options.Quiet && console.ErrorIsTerminal);
     std::size_t written = 0;
     std::size_t failed = problems.size();
     const int signal = run.ReportInOrder(
@@ -170,7 +44,7 @@ int RunRender(const RenderOptions& options, Console& console)
             if (!outcome.Messages.empty()) {
                 progress.Clear();
                 for (const std::string& message : outcome.Messages)
-                    PrintFailureLine(console.Err, jobs[index].Name, message);
+                    PrintFailureLine(console.Error, jobs[index].Name, message);
             }
             progress.Show(index + 1, failed);
         },
@@ -187,7 +61,5 @@ int RunRender(const RenderOptions& options, Console& console)
         run.ExitAfterSignal(console, signal);
     return failed == 0 ? ExitSuccess : ExitSomeFailed;
 }
-
-void SetJobHookForTesting(std::function<void(const std::string& scenarioPath)> hook) { JobHook() = std::move(hook); }
 
 }  // namespace tessel::cli

@@ -1,6 +1,6 @@
 #include "ScenarioDiscovery.h"
 
-#include "FileLayer.h"
+#include "system/SystemErrors.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -45,7 +45,7 @@ void SearchFolder(const fs::path& root, const fs::path& folder, std::size_t oper
         }
     }
     if (error)
-        problems.push_back({folder.string(), "Error: " + InOutErrorFromErrno(error.value(), folder.string()).Message(),
+        problems.push_back({folder.string(), "Error: " + InOutErrorFromSystem(error.value(), folder.string()).Message(),
                             operand, SubFolderOf(folder, root)});
     for (const fs::path& subFolder : subFolders)
         SearchFolder(root, subFolder, operand, found, problems);

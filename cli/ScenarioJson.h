@@ -4,7 +4,7 @@
 #pragma once
 
 #include "JsonLines.h"
-#include "ScenarioInfo.h"
+#include "scenario/ScenarioInfo.h"
 
 #include <string>
 

@@ -1,10 +1,10 @@
 #include "Cli.h"
-#include "TerminalName.h"
+#include "system/Terminal.h"
+#include "text/TerminalName.h"
 
 #include <cstdio>
 #include <exception>
 #include <iostream>
-#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -12,7 +12,7 @@ int main(int argc, char** argv)
     // ends it with a line and status 1.
     try {
         std::ios::sync_with_stdio(false);
-        tessel::cli::Console console{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1};
+        tessel::cli::Console console{std::cout, std::cerr, tessel::StandardErrorIsTerminal()};
         const int status = tessel::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc), console);
         std::cout.flush();
         return status;

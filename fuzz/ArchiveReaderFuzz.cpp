@@ -3,11 +3,11 @@
 // ColorOfTile and in the era's decoded pictures.
 #include "FuzzSupport.h"
 
-#include "ByteOrder.h"
-#include "Exceptions.h"
-#include "TerrainData.h"
-#include "TilePictures.h"
-#include "WarArchive.h"
+#include "archive/WarArchive.h"
+#include "base/ByteOrder.h"
+#include "base/Exceptions.h"
+#include "era/TerrainData.h"
+#include "era/TilePictures.h"
 
 using namespace tessel;
 

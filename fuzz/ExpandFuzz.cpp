@@ -8,10 +8,10 @@
 // runs fast. The rest is the stream.
 #include "FuzzSupport.h"
 
-#include "ByteOrder.h"
-#include "Exceptions.h"
-#include "FileLayer.h"
-#include "LzExpander.h"
+#include "archive/LzExpander.h"
+#include "base/ByteOrder.h"
+#include "base/Exceptions.h"
+#include "system/FileLayer.h"
 
 #include <algorithm>
 #include <array>

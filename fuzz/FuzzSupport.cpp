@@ -1,6 +1,6 @@
 #include "FuzzSupport.h"
 
-#include "ErrorBox.h"
+#include "base/ErrorBox.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,21 +13,21 @@ namespace tessel::fuzz {
 
 MemoryFile::MemoryFile()
 {
-    fd_ = ::memfd_create("tessel-fuzz-input", MFD_CLOEXEC);
-    if (fd_ < 0)
+    descriptor_ = ::memfd_create("tessel-fuzz-input", MFD_CLOEXEC);
+    if (descriptor_ < 0)
         throw std::runtime_error("memfd_create failed");
-    path_ = "/proc/self/fd/" + std::to_string(fd_);
+    path_ = "/proc/self/fd/" + std::to_string(descriptor_);
 }
 
-MemoryFile::~MemoryFile() { ::close(fd_); }
+MemoryFile::~MemoryFile() { ::close(descriptor_); }
 
 void MemoryFile::Replace(const uint8_t* data, std::size_t size)
 {
-    if (::ftruncate(fd_, 0) != 0)
+    if (::ftruncate(descriptor_, 0) != 0)
         Violation("cannot empty the memory file");
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t put = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(done));
+        const ssize_t put = ::pwrite(descriptor_, data + done, size - done, static_cast<off_t>(done));
         if (put <= 0)
             Violation("cannot fill the memory file");
         done += static_cast<std::size_t>(put);

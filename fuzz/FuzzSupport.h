@@ -22,7 +22,7 @@ public:
     const std::string& Path() const { return path_; }
 
 private:
-    int fd_ = -1;
+    int descriptor_ = -1;
     std::string path_;
 };
 

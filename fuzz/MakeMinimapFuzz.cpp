@@ -4,8 +4,9 @@
 #include "FuzzSupport.h"
 
 #include "ArchiveWriter.h"
-#include "BmpWriter.h"
-#include "MakeMinimap.h"
+#include "image/BmpWriter.h"
+#include "minimap/MakeMinimap.h"
+#include "TestEra.h"
 
 #include <filesystem>
 

@@ -3,9 +3,9 @@
 // it reads must agree with the minimap reader's load and the stored units.
 #include "FuzzSupport.h"
 
-#include "ByteOrder.h"
-#include "Exceptions.h"
-#include "ScenarioInfo.h"
+#include "base/ByteOrder.h"
+#include "base/Exceptions.h"
+#include "scenario/ScenarioInfo.h"
 
 #include <algorithm>
 #include <string>

@@ -3,8 +3,8 @@
 // a search from byte 0 finds, for every tag, in an order the input chooses.
 #include "FuzzSupport.h"
 
-#include "Exceptions.h"
-#include "PudData.h"
+#include "base/Exceptions.h"
+#include "scenario/PudData.h"
 
 using namespace tessel;
 

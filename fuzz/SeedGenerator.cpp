@@ -1,9 +1,10 @@
 // Writes the seed inputs of the fuzz targets, made with the project's own
 // fixtures: tessel_fuzz_seeds FOLDER creates FOLDER/<target>/<name> files.
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "DemoData.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 
 #include <cstdio>
 #include <cstring>
@@ -56,7 +57,7 @@ std::map<std::string, Bytes> ScenarioSeeds()
 
     ScenarioWriter shortUdta;
     shortUdta.Chunk(chunk_tag::Era, EraChunkData(1))
-        .Chunk(chunk_tag::Dim, DimChunkData(32, 32))
+        .Chunk(chunk_tag::Dimensions, DimensionsChunkData(32, 32))
         .Chunk(chunk_tag::UnitTypeData, UnitDataChunkData({}, MinimumUnitDataLength))
         .Chunk(chunk_tag::TileMap, TileMapChunkData(std::vector<TileCode>(32 * 32, 17)))
         .Chunk(chunk_tag::Units, UnitsChunkData({{1, 1, 109, 0, 0}, {2, 2, 110, 1, 0}, {3, 3, 255, 2, 0}}));
@@ -67,7 +68,7 @@ std::map<std::string, Bytes> ScenarioSeeds()
         .Chunk(chunk_tag::Units, UnitsChunkData({{0, 0, 1, 0, 0}}))
         .Chunk(chunk_tag::TileMap, TileMapChunkData(std::vector<TileCode>(32 * 32, 5)))
         .Chunk(chunk_tag::UnitTypeData, UnitDataChunkData())
-        .Chunk(chunk_tag::Dim, DimChunkData(32, 32))
+        .Chunk(chunk_tag::Dimensions, DimensionsChunkData(32, 32))
         .Chunk(chunk_tag::EraX, EraChunkData(1))
         .Chunk(chunk_tag::Era, EraChunkData(0));
     seeds["chunks_in_reverse_order"] = reordered.Bytes();
@@ -78,13 +79,13 @@ std::map<std::string, Bytes> ScenarioSeeds()
 
     ScenarioWriter hugeUdta;
     hugeUdta.Chunk(chunk_tag::Era, EraChunkData(0))
-        .Chunk(chunk_tag::Dim, DimChunkData(32, 32))
+        .Chunk(chunk_tag::Dimensions, DimensionsChunkData(32, 32))
         .ChunkWithStatedLength(chunk_tag::UnitTypeData, 0x7FFFFFFF, UnitDataChunkData());
     seeds["udta_stating_2_gb"] = hugeUdta.Bytes();
 
     ScenarioWriter widest;
     widest.Chunk(chunk_tag::Era, EraChunkData(0))
-        .Chunk(chunk_tag::Dim, DimChunkData(65535, 65535))
+        .Chunk(chunk_tag::Dimensions, DimensionsChunkData(65535, 65535))
         .Chunk(chunk_tag::UnitTypeData, UnitDataChunkData())
         .ChunkWithStatedLength(chunk_tag::TileMap, 0x7FFFFFFE, {0, 0, 0, 0});
     seeds["side_65535"] = widest.Bytes();

@@ -1,7 +1,7 @@
 #include "PngWriter.h"
 
-#include "ErrorBox.h"
-#include "Exceptions.h"
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
 
 #include <png.h>
 
@@ -78,7 +78,7 @@ bool EncodeRows(const WriteStructs& structs, const uint8_t* raster, uint16_t wid
     return true;
 }
 
-std::vector<uint8_t> EncodeAtLevel(const uint8_t* raster, uint16_t width, uint16_t height, const BmpPalette& palette,
+std::vector<uint8_t> EncodeAtLevel(const uint8_t* raster, uint16_t width, uint16_t height, const BitmapPalette& palette,
                                    int compressionLevel)
 {
     png_color colors[256];
@@ -122,7 +122,7 @@ bool StorePng(const std::vector<uint8_t>& bytes, OutputFile& file)
 }
 
 bool WritePng(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
-              const BmpPalette& palette, int compressionLevel)
+              const BitmapPalette& palette, int compressionLevel)
 {
     const std::vector<uint8_t> bytes = EncodeAtLevel(raster, width, height, palette, compressionLevel);
     const std::unique_ptr<ReplacingOutputFile> file = CreateImageFile(fileName);
@@ -131,25 +131,25 @@ bool WritePng(const uint8_t* raster, uint16_t width, uint16_t height, const std:
 
 }  // namespace
 
-std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t height, const BmpPalette& palette)
+std::vector<uint8_t> EncodePng(const uint8_t* raster, uint16_t width, uint16_t height, const BitmapPalette& palette)
 {
     return EncodeAtLevel(raster, width, height, palette, DefaultPngCompression);
 }
 
 bool WritePngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
-                  const BmpPalette& palette)
+                  const BitmapPalette& palette)
 {
     return WritePng(raster, width, height, fileName, palette, DefaultPngCompression);
 }
 
 bool WriteFastPngFile(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
-                      const BmpPalette& palette)
+                      const BitmapPalette& palette)
 {
     return WritePng(raster, width, height, fileName, palette, FastPngCompression);
 }
 
 bool WriteFastPngInPlace(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& fileName,
-                         const BmpPalette& palette)
+                         const BitmapPalette& palette)
 {
     const std::vector<uint8_t> bytes = EncodeAtLevel(raster, width, height, palette, FastPngCompression);
     const std::unique_ptr<InPlaceOutputFile> file = OpenImageFileInPlace(fileName);

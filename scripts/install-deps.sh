@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that Tessel needs and that are missing.
-# Idempotent: prints nothing and touches nothing when all are present.
+# Installs the Debian 12 packages that Tessel needs and that are missing,
+# and the npm packages of the gallery's Lighthouse test and of the web page
+# as their lockfiles pin them. Idempotent: prints nothing and touches
+# nothing when all are present.
 set -euo pipefail
 
 packages=(
@@ -26,15 +28,15 @@ packages=(
   time
 )
 
-# npm fetches the web page's pinned script libraries; Node.js from elsewhere
-# brings its own npm, which Debian's package would conflict with.
-command -v npm >/dev/null || packages+=(npm)
-
 missing=()
 for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$package")
 done
+# The gallery's Lighthouse test and the web page's build run on Node.js; a machine that has it and
+# npm from elsewhere keeps them.
+command -v node >/dev/null && command -v npm >/dev/null || missing+=(nodejs npm)
+
 if [[ ${#missing[@]} -gt 0 ]]; then
   echo "Installing: ${missing[*]}"
   sudo=()
@@ -46,10 +48,19 @@ if [[ ${#missing[@]} -gt 0 ]]; then
   "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# The web page's script libraries, as web/package-lock.json pins them;
-# installed again only when the lockfile has changed.
-web=$(cd "$(dirname "$0")/../web" && pwd)
-if [[ ! "$web/node_modules/.package-lock.json" -nt "$web/package-lock.json" ]]; then
-  echo "Installing the web page's script libraries (npm ci)"
-  (cd "$web" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error >/dev/null)
-fi
+# The npm packages of a folder as its lockfile pins them; installed again
+# only when the lockfile changes.
+npm_ci() {
+  local folder=$1 what=$2
+  if ! cmp -s "$folder/package-lock.json" "$folder/node_modules/.installed-lock.json"; then
+    echo "Installing $what into $folder/node_modules"
+    (cd "$folder" && npm ci "${@:3}" --no-audit --no-fund --loglevel=error >/dev/null)
+    cp "$folder/package-lock.json" "$folder/node_modules/.installed-lock.json"
+  fi
+}
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+# Lighthouse, for the gallery's test
+npm_ci "$root/tests/lighthouse" Lighthouse
+# the web page's script libraries, copied into the page when it is built
+npm_ci "$root/web" "the web page's script libraries" --ignore-scripts

@@ -1,18 +1,16 @@
 #include "Thumbnailer.h"
 
-#include "BuiltinTileset.h"
-#include "ErrorBox.h"
-#include "Exceptions.h"
-#include "FileIdentity.h"
-#include "FileLayer.h"
-#include "MakeMinimap.h"
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
+#include "minimap/MakeMinimap.h"
 #include "PngWriter.h"
-#include "Settings.h"
-#include "SignalWatcher.h"
-#include "TerminalName.h"
+#include "settings/Settings.h"
+#include "system/FileIdentity.h"
+#include "system/Interruption.h"
+#include "text/TerminalName.h"
 #include "ThumbnailerArguments.h"
+#include "tileset/BuiltinTileset.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -25,11 +23,11 @@ namespace {
 
 // The user's archive when it loads, else the built-in tileset: a thumbnail
 // is made either way, so the archive's own messages are not shown.
-std::shared_ptr<const TTerrainData> LoadTerrain(const std::string& archivePath, int32_t era)
+std::shared_ptr<const TTerrainData> ThumbnailTerrain(const std::string& archivePath, int32_t era)
 {
     auto terrain = std::make_shared<TTerrainData>();
     if (!archivePath.empty()) {
-        ScopedErrorBoxHandler silence([](const std::string&) {});
+        const ErrorBoxCapture silence;
         try {
             terrain->LoadFromMaindat(archivePath, era);
             return terrain;
@@ -45,7 +43,7 @@ std::shared_ptr<const TTerrainData> LoadTerrain(const std::string& archivePath, 
 // that handle, so an OUTPUT that exists is written in place; GNOME's factory
 // names one that does not exist yet, made as every other output is.
 bool WriteThumbnailImage(const uint8_t* raster, uint16_t width, uint16_t height, const std::string& path,
-                         const BmpPalette& palette)
+                         const BitmapPalette& palette)
 {
     std::error_code error;
     if (fs::is_regular_file(path, error))
@@ -66,32 +64,28 @@ std::optional<std::string> MakeThumbnail(const ThumbnailRequest& request, const 
     settings.ImageSizes.fill(request.Side);
 
     MinimapBackend backend;
-    backend.LoadTerrain = LoadTerrain;
+    backend.LoadTerrain = ThumbnailTerrain;
     backend.WriteImage = WriteThumbnailImage;
     backend.NeedsArchive = false;
 
-    std::optional<std::string> failure;
-    ScopedErrorBoxHandler collect([&](const std::string& text) {
-        if (!failure)
-            failure = text;
-    });
+    const ErrorBoxCapture boxes;
     if (MakeMinimap(request.Input, request.Output, settings, backend))
         return std::nullopt;
-    return failure.value_or("Error: no thumbnail written");
+    return boxes.Texts().empty() ? "Error: no thumbnail written" : boxes.Texts().front();
 }
 
 }  // namespace
 
-int RunThumbnailer(const std::vector<std::string>& args, const std::string& settingsFile, std::ostream& out,
-                   std::ostream& err)
+int RunThumbnailer(const std::vector<std::string>& arguments, const std::string& settingsFile, std::ostream& out,
+                   std::ostream& errors)
 {
     std::variant<ThumbnailRequest, InformationRequest> parsed;
     try {
-        parsed = ParseThumbnailerArguments(args);
+        parsed = ParseThumbnailerArguments(arguments);
     } catch (const ArgumentError& error) {
         // File names come from anywhere: a control character in one must
         // neither act on a terminal nor split the single line of a failure.
-        err << "tessel-thumbnailer: " << TerminalName(error.what()) << " (see --help)\n";
+        errors << "tessel-thumbnailer: " << TerminalName(error.what()) << " (see --help)\n";
         return ExitFailure;
     }
     if (const auto* information = std::get_if<InformationRequest>(&parsed)) {
@@ -100,20 +94,17 @@ int RunThumbnailer(const std::vector<std::string>& args, const std::string& sett
     }
     const auto& request = std::get<ThumbnailRequest>(parsed);
     if (const auto failure = MakeThumbnail(request, settingsFile)) {
-        err << "tessel-thumbnailer: " << TerminalName(request.Input) << ": " << TerminalName(*failure) << '\n';
+        errors << "tessel-thumbnailer: " << TerminalName(request.Input) << ": " << TerminalName(*failure) << '\n';
         return ExitFailure;
     }
     return ExitSuccess;
 }
 
-int RunThumbnailerProcess(const std::vector<std::string>& args, const std::string& settingsFile, std::ostream& out,
-                          std::ostream& err)
+int RunThumbnailerProcess(const std::vector<std::string>& arguments, const std::string& settingsFile, std::ostream& out,
+                          std::ostream& errors)
 {
-    const SignalWatcher watcher([](int signal) {
-        RemoveTemporaryFilesForExit();
-        std::_Exit(ExitOnSignal + signal);
-    });
-    return RunThumbnailer(args, settingsFile, out, err);
+    const InterruptionWatch watch(EndAfterSignal);
+    return RunThumbnailer(arguments, settingsFile, out, errors);
 }
 
 }  // namespace tessel::thumbnailer

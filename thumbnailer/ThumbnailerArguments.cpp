@@ -1,6 +1,6 @@
 #include "ThumbnailerArguments.h"
 
-#include "IntegerText.h"
+#include "text/IntegerText.h"
 
 #include <algorithm>
 
@@ -38,29 +38,29 @@ int32_t SideValue(const std::string& text)
 
 }  // namespace
 
-std::variant<ThumbnailRequest, InformationRequest> ParseThumbnailerArguments(const std::vector<std::string>& args)
+std::variant<ThumbnailRequest, InformationRequest> ParseThumbnailerArguments(const std::vector<std::string>& arguments)
 {
     ThumbnailRequest request;
     std::vector<std::string> operands;
     bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            operands.push_back(arg);
-        } else if (arg == "--") {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            operands.push_back(argument);
+        } else if (argument == "--") {
             optionsEnded = true;
-        } else if (arg == "-h" || arg == "--help") {
+        } else if (argument == "-h" || argument == "--help") {
             return InformationRequest{ThumbnailerUsage};
-        } else if (arg == "--version") {
+        } else if (argument == "--version") {
             return InformationRequest{"tessel-thumbnailer " TESSEL_VERSION "\n"};
-        } else if (arg == "-s" || arg == "--size") {
-            if (i + 1 >= args.size())
-                throw ArgumentError("option " + arg + " needs a value");
-            request.Side = SideValue(args[++i]);
-        } else if (arg.rfind("--size=", 0) == 0) {
-            request.Side = SideValue(arg.substr(7));
+        } else if (argument == "-s" || argument == "--size") {
+            if (i + 1 >= arguments.size())
+                throw ArgumentError("option " + argument + " needs a value");
+            request.Side = SideValue(arguments[++i]);
+        } else if (argument.rfind("--size=", 0) == 0) {
+            request.Side = SideValue(argument.substr(7));
         } else {
-            throw ArgumentError("unknown option " + arg);
+            throw ArgumentError("unknown option " + argument);
         }
     }
     if (operands.size() != 2)

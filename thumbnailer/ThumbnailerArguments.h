@@ -32,7 +32,7 @@ public:
 
 extern const char* const ThumbnailerUsage;
 
-// args without the program name. Raises ArgumentError.
-std::variant<ThumbnailRequest, InformationRequest> ParseThumbnailerArguments(const std::vector<std::string>& args);
+// arguments without the program name. Raises ArgumentError.
+std::variant<ThumbnailRequest, InformationRequest> ParseThumbnailerArguments(const std::vector<std::string>& arguments);
 
 }  // namespace tessel::thumbnailer

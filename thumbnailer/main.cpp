@@ -1,5 +1,5 @@
-#include "Settings.h"
-#include "TerminalName.h"
+#include "settings/Settings.h"
+#include "text/TerminalName.h"
 #include "Thumbnailer.h"
 
 #include <exception>

@@ -1,6 +1,6 @@
-#include "BuiltinTileset.h"
+#include "tileset/BuiltinTileset.h"
 
-#include "BuiltinTilesetTables.h"
+#include "tileset/BuiltinTilesetTables.h"
 
 #include <array>
 #include <mutex>

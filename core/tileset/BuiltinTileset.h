@@ -3,8 +3,8 @@
 // archive. Loading an era copies about 15 KB; nothing is computed.
 #pragma once
 
-#include "MakeMinimap.h"
-#include "TerrainData.h"
+#include "era/TerrainData.h"
+#include "minimap/MakeMinimap.h"
 
 #include <memory>
 

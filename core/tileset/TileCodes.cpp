@@ -1,4 +1,4 @@
-#include "TileCodes.h"
+#include "tileset/TileCodes.h"
 
 namespace tessel {
 

@@ -17,7 +17,7 @@
 // nothing.
 #pragma once
 
-#include "PudData.h"
+#include "era/TileCode.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "TilesetGenerator.h"
+#include "tileset/TilesetGenerator.h"
 
-#include "ByteOrder.h"
-#include "MixHash.h"
-#include "TileCodes.h"
+#include "base/ByteOrder.h"
+#include "tileset/MixHash.h"
+#include "tileset/TileCodes.h"
 
 #include <algorithm>
 #include <map>

@@ -5,7 +5,7 @@
 // tessel_generate_tileset, and compiles its tables into tessel_tileset.
 #pragma once
 
-#include "TerrainData.h"
+#include "era/TerrainData.h"
 
 namespace tessel {
 

@@ -2,6 +2,7 @@
 
 #include "ArchiveWriter.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 
 namespace tessel::test {
 

@@ -4,9 +4,9 @@
 //   xvfb-run tessel_shell_screenshots /tmp/shots [folder for the directory chooser]
 #include "ShellTestSupport.h"
 
-#include "BmpWriter.h"
+#include "base/ErrorBox.h"
 #include "ConvertError.h"
-#include "ErrorBox.h"
+#include "image/BmpWriter.h"
 #include "MessageBoxes.h"
 #include "SelDir.h"
 #include "TesselAbout.h"
@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 128; ++x)
             raster[y * 128 + x] = static_cast<uint8_t>((x / 16 + y / 16) % 4);
-    BmpPalette palette{};
+    BitmapPalette palette{};
     const uint8_t colours[4][3] = {{47, 100, 180}, {90, 158, 60}, {37, 101, 43}, {210, 181, 110}};
     for (int i = 0; i < 4; ++i)
         for (int c = 0; c < 3; ++c)

@@ -2,22 +2,22 @@
 // batch run, with the real windows, generated archives and scenarios.
 #include "MainWindowTestSupport.h"
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 #include "ExtentListBox.h"
 #include "Forms.h"
 #include "HostileScenarios.h"
 #include "Layout.h"
-#include "MakeMinimap.h"
-#include "MinimapSettings.h"
-#include "PathPieces.h"
+#include "minimap/MakeMinimap.h"
+#include "minimap/MinimapSettings.h"
 #include "ScenarioList.h"
 #include "SelDir.h"
-#include "Settings.h"
+#include "settings/Settings.h"
 #include "Startup.h"
 #include "TesselAbout.h"
 #include "TesselMain.h"
 #include "TesselOptions.h"
 #include "TesselPreview.h"
+#include "text/PathPieces.h"
 
 #include <QFile>
 #include <QFileDialog>

@@ -1,8 +1,8 @@
 // The message boxes, the default error handler and the application title.
 #include "ShellTestSupport.h"
 
-#include "ErrorBox.h"
-#include "Exceptions.h"
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
 #include "MessageBoxes.h"
 
 #include <QLabel>

@@ -3,8 +3,8 @@
 #include "ShellTestSupport.h"
 
 #include "Forms.h"
-#include "MinimapSettings.h"
-#include "Settings.h"
+#include "minimap/MinimapSettings.h"
+#include "settings/Settings.h"
 #include "TesselOptions.h"
 
 #include <QAbstractItemView>

@@ -1,8 +1,8 @@
 // The preview window, the about box and the application icon.
 #include "ShellTestSupport.h"
 
-#include "BmpWriter.h"
-#include "Exceptions.h"
+#include "base/Exceptions.h"
+#include "image/BmpWriter.h"
 #include "Layout.h"
 #include "TesselAbout.h"
 #include "TesselIcon.h"
@@ -26,7 +26,7 @@ void WriteRedCornerBitmap(const QString& path, uint16_t side)
 {
     std::vector<uint8_t> raster(std::size_t(side) * side, 0);
     raster[0] = 1;
-    BmpPalette palette{};
+    BitmapPalette palette{};
     palette[3] = 255;  // index 1: red
     QVERIFY(WriteBmpFile(raster.data(), side, side, path.toStdString(), palette));
 }

@@ -1,8 +1,8 @@
 // The rules of the scenario list and the batch run, without any window.
 #include "ShellTestSupport.h"
 
+#include "base/Exceptions.h"
 #include "BatchRun.h"
-#include "Exceptions.h"
 #include "ScenarioList.h"
 
 #include <string>

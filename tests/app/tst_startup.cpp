@@ -3,14 +3,14 @@
 // the program's run from start to exit code.
 #include "MainWindowTestSupport.h"
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 #include "Forms.h"
-#include "MinimapSettings.h"
-#include "PathPieces.h"
-#include "Settings.h"
+#include "minimap/MinimapSettings.h"
+#include "settings/Settings.h"
 #include "Startup.h"
 #include "TesselMain.h"
 #include "TesselPreview.h"
+#include "text/PathPieces.h"
 
 #include <QFile>
 #include <QPushButton>

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <sys/types.h>
 #include <vector>
 
@@ -61,6 +62,10 @@ public:
     void RecordRequests();
     // The workers the page started since RecordRequests().
     int WorkersStarted() const { return workersStarted_; }
+
+    // The errors seen so far, which are then forgotten: for a test that
+    // expects some.
+    std::vector<std::string> TakeErrors() { return std::exchange(errors_, {}); }
 
     // The browser's own log (its stderr), for a failure report.
     std::string BrowserLog() const;

@@ -3,6 +3,7 @@
 // collection and a file of the same names, plus the real maps of the corpus,
 // opened from disk in headless Chromium.
 #include "ChromiumSession.h"
+#include "GalleryView.h"
 
 #include "CliRun.h"
 #include "DemoData.h"
@@ -57,6 +58,7 @@ const WrittenMap WrittenMaps[] = {
     {"sub/war%20<b>&'quote\".pud", 64, 3, "</script><!-- not the end", 2},
     {"sub/\xC3\x86r\xC3\xB8 island.PUD", 96, 2, "\x84 and \x94: island golf", 6},
     {"snow.pud", 32, 1, "", 1},
+    {"sub/1vs7_Master-Challenge.pud", 128, 0, "Seven against one", 8},
 };
 
 const char* const BrokenMaps[] = {"broken/no_dim.pud", "broken/empty.pud"};
@@ -88,6 +90,41 @@ std::string Lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
     return text;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+// Text as the search compares it: lower case, with every run of spaces,
+// underscores and hyphens one space.
+std::string Folded(const std::string& text)
+{
+    std::string folded;
+    for (const char c : Lower(text)) {
+        const bool blank = c == ' ' || c == '_' || c == '-' || c == '\n' || c == '\t';
+        if (!blank)
+            folded += c;
+        else if (!folded.empty() && folded.back() != ' ')
+            folded += ' ';
+    }
+    if (!folded.empty() && folded.back() == ' ')
+        folded.pop_back();
+    return folded;
+}
+
+// Whether a search for query finds map: in its folder, its name or its
+// description, each on its own.
+bool SearchFinds(const json& map, const std::string& query)
+{
+    const std::string path = map["path"].get<std::string>();
+    const std::string description = map["description"].is_string() ? map["description"].get<std::string>() : "";
+    for (const std::string& text : {FolderOf(path), NameOf(path), description})
+        if (Folded(text).find(Folded(query)) != std::string::npos)
+            return true;
+    return false;
 }
 
 class GalleryInBrowser : public testing::Test {
@@ -143,7 +180,7 @@ protected:
         if (ChromiumSession::ProgramPath().empty())
             GTEST_SKIP() << "no chromium program; scripts/install-deps.sh installs it";
         browser_ = std::make_unique<ChromiumSession>(profile_.File("profile"));
-        browser_->Navigate(FileUrl(site() + "/index.html"));
+        Open("");
     }
 
     void TearDown() override
@@ -165,6 +202,14 @@ protected:
         return paths;
     }
 
+    // Opens the page afresh with fragment and waits for its whole table.
+    void Open(const std::string& fragment)
+    {
+        browser_->Navigate("about:blank");
+        browser_->Navigate(FileUrl(site() + "/index.html") + fragment);
+        WaitForTable(*browser_);
+    }
+
     // Sets the fragment and waits until the page has taken it in.
     void GoTo(const std::string& fragment)
     {
@@ -173,12 +218,11 @@ protected:
                            json(fragment).dump() + "; })");
     }
 
+    // The maps of the cards that the view holds, read by scrolling through it.
     StringSet VisibleCards()
     {
-        const json paths =
-            browser_->Evaluate("[...document.querySelectorAll('[data-map]')].filter((c) => !c.hidden)"
-                               ".map((c) => c.dataset.map)");
-        return paths.get<StringSet>();
+        const std::vector<std::string> maps = ReadView(*browser_).Maps;
+        return StringSet(maps.begin(), maps.end());
     }
 
     static inline TempDir* folder_ = nullptr;
@@ -193,19 +237,12 @@ TEST_F(GalleryInBrowser, ShowsACardWithALoadedImageAndAnAltTextForEveryMapAndLis
     EXPECT_EQ(status_, 1) << "failed scenarios make the run fail";
     const StringSet all = MapsWhere([](const json&) { return true; });
     ASSERT_GE(all.size(), std::size(WrittenMaps) + 5);
-    EXPECT_EQ(VisibleCards(), all);
 
-    // Lazy images load as they come into view; the test wants them all now.
-    const json unloaded = browser_->Evaluate(R"(
-        Promise.all([...document.querySelectorAll('[data-map]')].map((card) => {
-          const image = card.querySelector('img');
-          image.loading = 'eager';
-          const loaded = image.complete ? Promise.resolve() :
-            new Promise((done) => { image.onload = done; image.onerror = done; });
-          const good = () => image.naturalWidth > 0 && image.alt.startsWith('Minimap of ');
-          return loaded.then(() => good() ? null : card.dataset.map);
-        })).then((cards) => cards.filter((card) => card !== null)))");
-    EXPECT_EQ(unloaded, json::array()) << "cards without a loaded image or an alt text";
+    // Images load as their cards come near the screen; each is awaited.
+    const GalleryView view = ReadView(*browser_, true);
+    EXPECT_EQ(StringSet(view.Maps.begin(), view.Maps.end()), all);
+    EXPECT_EQ(view.Maps.size(), all.size()) << "a map with two cards";
+    EXPECT_EQ(view.WithoutImage, std::vector<std::string>()) << "cards without a loaded image or an alt text";
 
     const json failures = browser_->Evaluate(
         "Object.fromEntries([...document.querySelectorAll('[data-failed]')].map((f) => [f.dataset.failed, "
@@ -241,10 +278,7 @@ TEST_F(GalleryInBrowser, FiltersBySideEraAndPlayersFromTheFragmentAndShowThemInT
 
 TEST_F(GalleryInBrowser, SearchesNamesAndDescriptionsAsTypedAndPutsTheSearchInTheFragment)
 {
-    const StringSet golf = MapsWhere([](const json& map) {
-        const std::string description = map["description"].is_string() ? map["description"].get<std::string>() : "";
-        return Lower(NameOf(map["path"]) + "\n" + description).find("golf") != std::string::npos;
-    });
+    const StringSet golf = MapsWhere([](const json& map) { return SearchFinds(map, "golf"); });
     ASSERT_GE(golf.size(), 3u);  // by name, in a sub-folder, by description
 
     // Typed from the keyboard into the search field.
@@ -254,8 +288,7 @@ TEST_F(GalleryInBrowser, SearchesNamesAndDescriptionsAsTypedAndPutsTheSearchInTh
     EXPECT_EQ(browser_->Evaluate("location.hash"), "#q=GoLf");
 
     // Opening the linked view afresh shows the same cards.
-    browser_->Navigate("about:blank");
-    browser_->Navigate(FileUrl(site() + "/index.html") + "#q=golf&sort=players");
+    Open("#q=golf&sort=players");
     EXPECT_EQ(VisibleCards(), golf);
     EXPECT_EQ(browser_->Evaluate("document.getElementById('q').value"), "golf");
 
@@ -263,12 +296,66 @@ TEST_F(GalleryInBrowser, SearchesNamesAndDescriptionsAsTypedAndPutsTheSearchInTh
     EXPECT_EQ(VisibleCards(), (StringSet{InScenarios("sub/war%20<b>&'quote\".pud")}));
 }
 
+// Curators look for an author, who is usually a folder, and for names
+// written with underscores and hyphens.
+TEST_F(GalleryInBrowser, SearchesFoldersTooAndTakesUnderscoresAndHyphensForSpaces)
+{
+    const std::string master = InScenarios("sub/1vs7_Master-Challenge.pud");
+    GoTo("q=master%20challenge");
+    const StringSet challenge = MapsWhere([](const json& map) { return SearchFinds(map, "master challenge"); });
+    EXPECT_EQ(challenge.count(master), 1u);
+    EXPECT_EQ(VisibleCards(), challenge);
+
+    // Typed with other separators and letter case, the search finds the same.
+    browser_->Evaluate("document.getElementById('q').select()");
+    browser_->Command("Input.insertText", {{"text", "MASTER_challenge"}});
+    EXPECT_EQ(browser_->Evaluate("location.hash"), "#q=MASTER_challenge");
+    EXPECT_EQ(VisibleCards(), challenge);
+
+    // A folder's name finds the maps below it, at any depth.
+    GoTo("q=deeper");
+    EXPECT_EQ(VisibleCards(), StringSet{InScenarios("sub/deeper/Crazy Golf #1.pud")});
+    GoTo("q=scenarios-2");
+    const StringSet second = MapsWhere([](const json& map) { return SearchFinds(map, "scenarios 2"); });
+    EXPECT_EQ(second.count("scenarios-2/golf course.pud"), 1u);
+    EXPECT_EQ(VisibleCards(), second);
+    GoTo("q=SUB/deeper");
+    EXPECT_EQ(VisibleCards(), StringSet{InScenarios("sub/deeper/Crazy Golf #1.pud")});
+}
+
+// A link typed by hand or pasted from elsewhere: the values are trimmed,
+// and the words of era and sort are taken in any letter case.
+TEST_F(GalleryInBrowser, TakesTheFragmentsValuesTrimmedAndInAnyLetterCase)
+{
+    GoTo("era=Winter");
+    EXPECT_EQ(VisibleCards(), MapsWhere([](const json& map) { return map["era_name"] == "winter"; }));
+    EXPECT_EQ(browser_->Evaluate("document.getElementById('era').value"), "winter");
+
+    GoTo("side=%2064%20&era=%20SWAMP&players=%202");
+    const StringSet swamp64 = MapsWhere(
+        [](const json& map) { return map["side"] == 64 && map["era_name"] == "swamp" && map["players"] == 2; });
+    ASSERT_FALSE(swamp64.empty());
+    EXPECT_EQ(VisibleCards(), swamp64);
+    EXPECT_EQ(browser_->Evaluate("['side', 'era', 'players'].map((id) => document.getElementById(id).value)"),
+              json({"64", "swamp", "2"}));
+
+    Open("#q=%20golf%20&sort=PLAYERS");
+    const GalleryView golf = ReadView(*browser_);
+    EXPECT_EQ(StringSet(golf.Maps.begin(), golf.Maps.end()),
+              MapsWhere([](const json& map) { return SearchFinds(map, "golf"); }));
+    EXPECT_TRUE(std::is_sorted(golf.Players.begin(), golf.Players.end(),
+                               [](const std::string& a, const std::string& b) { return std::stoi(a) > std::stoi(b); }))
+        << "not sorted by players";
+    EXPECT_EQ(browser_->Evaluate("['q', 'sort'].map((id) => document.getElementById(id).value)"),
+              json({"golf", "players"}));
+}
+
 // Maps of one name from two collections and a file given by itself: each
 // is a card of its own, found by its name and shown with its collection.
 TEST_F(GalleryInBrowser, MapsOfOneNameInSeveralCollectionsAreCardsOfTheirOwnAndFoundByName)
 {
-    const json cards = browser_->Evaluate("[...document.querySelectorAll('[data-map]')].map((c) => c.dataset.map)");
-    EXPECT_EQ(cards.get<StringSet>().size(), cards.size()) << "a data-map shared by two cards";
+    const std::vector<std::string> cards = ReadView(*browser_).Maps;
+    EXPECT_EQ(StringSet(cards.begin(), cards.end()).size(), cards.size()) << "a data-map shared by two cards";
     EXPECT_EQ(cards.size(), MapsWhere([](const json&) { return true; }).size());
 
     const StringSet golfCourses{InScenarios("golf course.pud"), "scenarios-2/golf course.pud", "golf course.pud",
@@ -289,15 +376,14 @@ TEST_F(GalleryInBrowser, MapsOfOneNameInSeveralCollectionsAreCardsOfTheirOwnAndF
 TEST_F(GalleryInBrowser, SortsByPlayersMostFirstThenByName)
 {
     GoTo("sort=players");
-    const json shown = browser_->Evaluate(
-        "[...document.querySelectorAll('[data-map]')].map((c) => [c.dataset.players, c.dataset.map])");
-    ASSERT_EQ(shown.size(), MapsWhere([](const json&) { return true; }).size());
-    for (std::size_t k = 1; k < shown.size(); ++k) {
-        const int before = std::stoi(shown[k - 1][0].get<std::string>());
-        const int after = std::stoi(shown[k][0].get<std::string>());
-        EXPECT_GE(before, after) << shown[k - 1][1] << " before " << shown[k][1];
+    const GalleryView shown = ReadView(*browser_);
+    ASSERT_EQ(shown.Maps.size(), MapsWhere([](const json&) { return true; }).size());
+    for (std::size_t k = 1; k < shown.Maps.size(); ++k) {
+        const int before = std::stoi(shown.Players[k - 1]);
+        const int after = std::stoi(shown.Players[k]);
+        EXPECT_GE(before, after) << shown.Maps[k - 1] << " before " << shown.Maps[k];
     }
-    EXPECT_EQ(shown.front()[0], "8");
+    EXPECT_EQ(shown.Players.front(), "8");
     EXPECT_EQ(browser_->Evaluate("document.getElementById('sort').value"), "players");
 }
 
@@ -324,9 +410,13 @@ TEST_F(GalleryInBrowser, TheSkipLinkTakesTheKeyboardToTheMapsAndKeepsTheView)
 
 TEST_F(GalleryInBrowser, FitsAPhoneScreenWithoutScrollingSideways)
 {
+    // The window narrows under the open page: the cards take the one column.
     browser_->Command("Emulation.setDeviceMetricsOverride",
                       {{"width", 375}, {"height", 740}, {"deviceScaleFactor", 2}, {"mobile", true}});
-    browser_->Navigate(FileUrl(site() + "/index.html"));
+    EXPECT_EQ(VisibleCards().size(), MapsWhere([](const json&) { return true; }).size());
+    EXPECT_EQ(browser_->Evaluate("document.documentElement.scrollWidth <= window.innerWidth"), true);
+
+    Open("");
     EXPECT_EQ(browser_->Evaluate("document.documentElement.scrollWidth <= window.innerWidth"), true);
     EXPECT_EQ(browser_->Evaluate("getComputedStyle(document.getElementById('maps')).gridTemplateColumns.split(' ')"
                                  ".length"),

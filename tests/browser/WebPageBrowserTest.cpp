@@ -8,7 +8,9 @@
 #include "ArchiveWriter.h"
 #include "CliRun.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 #include "TestSupport.h"
+#include "era/Era.h"
 
 #include <algorithm>
 #include <cctype>
@@ -212,7 +214,7 @@ protected:
             if (FileExists(image))
                 output.Written[name] = ReadFileBytes(image);
         }
-        std::istringstream lines(run.Err);
+        std::istringstream lines(run.Error);
         for (std::string line; std::getline(lines, line);) {
             const std::size_t colon = line.find(": ");
             if (colon == std::string::npos)

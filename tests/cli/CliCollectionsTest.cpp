@@ -47,7 +47,7 @@ TEST_F(CliCollections, RenderPutsEachFolderBelowItsOwnNameAndOneFolderKeepsItsLa
 {
     const CliRun run = Run("render", "out", {"coll_a", "coll_b"});
     EXPECT_EQ(run.Status, 0);
-    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(run.Error, "");
     EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"coll_a", "coll_b"}));
     for (const std::string collection : {"coll_a", "coll_b"}) {
         SCOPED_TRACE(collection);
@@ -68,7 +68,7 @@ TEST_F(CliCollections, FoldersOfOneNameAreNumberedInTheOrderGiven)
     Map("b/maps/x.pud", MapWithOneUnit(1));
     Map("c/maps/x.pud", MapWithOneUnit(2));
     const CliRun run = Run("render", "out", {"b/maps", "a/maps/", "c/maps"});
-    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Status, 0) << run.Error;
     EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"maps", "maps-2", "maps-3"}));
     ASSERT_EQ(Run("render", "b", {"b/maps"}).Status, 0);
     EXPECT_EQ(ReadFileBytes(dir.File("out/maps/x.bmp")), ReadFileBytes(dir.File("b/x.bmp")));
@@ -84,7 +84,7 @@ TEST_F(CliCollections, FailuresAreShownByTheirPathBelowTheCollectionsName)
         SCOPED_TRACE(command);
         const CliRun run = Run(command, "out-" + command, {"coll_a", "coll_b", "coll_c"});
         EXPECT_EQ(run.Status, 1);
-        EXPECT_EQ(run.Err, "coll_c: no scenario files found\n"
+        EXPECT_EQ(run.Error, "coll_c: no scenario files found\n"
                            "coll_b/sub/broken.pud: Error: Invalid PUD (no DIM chunk).\n");
     }
     const JsonObject maps = JsonObject::parse(ReadText(dir.File("out-gallery/maps.json")));
@@ -105,7 +105,7 @@ TEST_F(CliCollections, ScenariosOfOneFolderThatWouldShareAnImageAreNumbered)
     Map("cased/x.PUD", MapWithOneUnit(0));
     Map("cased/x.pud", MapWithOneUnit(1));
     const CliRun run = Run("render", "out", {"cased"});
-    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Status, 0) << run.Error;
     EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"x-2.bmp", "x.bmp"}));
     ASSERT_EQ(Run("render", "alone", {"cased/x.pud"}).Status, 0);
     EXPECT_EQ(ReadFileBytes(dir.File("out/x-2.bmp")), ReadFileBytes(dir.File("alone/x.bmp")));
@@ -116,7 +116,7 @@ TEST_F(CliCollections, TheGalleryKeepsEveryMapWithAUniqueNameAndNoPathAsGiven)
     const std::string twin = Map("elsewhere/x.pud", MapWithOneUnit(3));
     const CliRun run = Run("gallery", "site", {"coll_a", "coll_b", "elsewhere/x.pud"});
     EXPECT_EQ(run.Status, 0);
-    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(run.Error, "");
 
     const JsonObject maps = JsonObject::parse(ReadText(dir.File("site/maps.json")));
     std::vector<std::string> shown;

@@ -8,6 +8,7 @@
 #include "ArchiveWriter.h"
 #include "Cli.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 
 #include <filesystem>
 #include <sstream>

@@ -12,7 +12,7 @@ namespace tessel::test {
 struct CliRun {
     int Status;
     std::string Out;
-    std::string Err;
+    std::string Error;
 };
 
 inline CliRun RunTesselCli(const std::vector<std::string>& args)

@@ -5,7 +5,7 @@
 #include "ScenarioFiles.h"
 
 #include "JsonLines.h"
-#include "RenderCommand.h"
+#include "system/FaultInjection.h"
 
 #include <filesystem>
 
@@ -41,7 +41,7 @@ TEST_F(CliScenarioKept, ARenderWhoseOutputIsTheScenarioItselfFailsAndKeepsIt)
         Map("maps/other.pud");
         const CliRun run = Run("render", {"-f", format, "-o", dir.File("maps"), scenario, dir.File("maps/other.pud")});
         EXPECT_EQ(run.Status, 1);
-        EXPECT_EQ(run.Err, "map." + format + ": Error: the minimap would replace the scenario file itself\n");
+        EXPECT_EQ(run.Error, "map." + format + ": Error: the minimap would replace the scenario file itself\n");
         EXPECT_EQ(ReadFileBytes(scenario), bytes);
         EXPECT_TRUE(FileExists(dir.File("maps/other." + format)));  // the run goes on
         fs::remove_all(dir.File("maps"));
@@ -52,7 +52,7 @@ TEST_F(CliScenarioKept, ARenderWhoseOutputIsTheScenarioItselfFailsAndKeepsIt)
         fs::current_path(dir.File("here"));
         const CliRun run = Run("render", {"-f", "png", "map.png"});
         EXPECT_EQ(run.Status, 1);
-        EXPECT_EQ(run.Err, "map.png: Error: the minimap would replace the scenario file itself\n");
+        EXPECT_EQ(run.Error, "map.png: Error: the minimap would replace the scenario file itself\n");
     });
     EXPECT_EQ(ReadFileBytes(dir.File("here/map.png")), bytes);
 }
@@ -69,7 +69,7 @@ TEST_F(CliScenarioKept, AnOutputThatLinksToTheScenarioIsTheScenarioToo)
 
     const CliRun run = Run("render", {"-o", dir.File("out"), dir.File("maps")});
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Err, "hard.pud: Error: the minimap would replace the scenario file itself\n"
+    EXPECT_EQ(run.Error, "hard.pud: Error: the minimap would replace the scenario file itself\n"
                        "soft.pud: Error: the minimap would replace the scenario file itself\n");
     EXPECT_EQ(ReadFileBytes(hard), bytes);
     EXPECT_EQ(ReadFileBytes(soft), bytes);
@@ -86,7 +86,7 @@ TEST_F(CliScenarioKept, AnOutputThatIsAnotherScenarioOfTheRunFailsThatMap)
     const std::vector<uint8_t> bytes = ReadFileBytes(second);
     const CliRun run = Run("render", {"-f", "png", "-o", dir.File("out"), first, second});
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Err, "x.pud: Error: the minimap would replace the scenario file \"x.png\"\n");
+    EXPECT_EQ(run.Error, "x.pud: Error: the minimap would replace the scenario file \"x.png\"\n");
     EXPECT_EQ(ReadFileBytes(second), bytes);
     EXPECT_EQ(DecodePng(dir.File("out/x-2.png")).Width, 160u);
 }
@@ -97,7 +97,7 @@ TEST_F(CliScenarioKept, AGalleryWhoseMinimapIsAScenarioListsItAsFailedAndKeepsIt
     const std::vector<uint8_t> bytes = ReadFileBytes(scenario);
     const CliRun run = Run("gallery", {"-o", dir.File("site"), scenario});
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Err, "x.png: Error: the minimap would replace the scenario file itself\n");
+    EXPECT_EQ(run.Error, "x.png: Error: the minimap would replace the scenario file itself\n");
     EXPECT_EQ(ReadFileBytes(scenario), bytes);
     const cli::JsonObject maps = cli::JsonObject::parse(ReadText(dir.File("site/maps.json")));
     EXPECT_EQ(maps, cli::JsonObject::parse(
@@ -112,11 +112,11 @@ TEST_F(CliScenarioKept, ALinkMadeWhileTheRunGoesOnIsRefusedWhenTheImageIsWritten
     const std::vector<uint8_t> bytes = ReadFileBytes(scenario);
     fs::create_directories(dir.File("out"));
     RunInChildProcess([&] {
-        cli::SetJobHookForTesting([&](const std::string&) { fs::create_hard_link(scenario, dir.File("out/late.bmp")); });
+        fault_injection::RunAtEachJobStart([&](const std::string&) { fs::create_hard_link(scenario, dir.File("out/late.bmp")); });
         const CliRun run = Run("render", {"-o", dir.File("out"), scenario});
-        cli::SetJobHookForTesting({});
+        fault_injection::RunAtEachJobStart({});
         EXPECT_EQ(run.Status, 1);
-        EXPECT_EQ(run.Err, "late.pud: Error: the minimap would replace the scenario file itself\n");
+        EXPECT_EQ(run.Error, "late.pud: Error: the minimap would replace the scenario file itself\n");
         EXPECT_EQ(ReadFileBytes(scenario), bytes);
     });
 }

@@ -5,6 +5,7 @@
 
 #include "ArchiveWriter.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 
 #include <chrono>
 #include <csignal>

@@ -55,7 +55,7 @@ TEST_F(CliTerminal, InfoShowsNamesWithControlsEscapedAndJsonKeepsThemAsTheyAre)
     ASSERT_EQ(lines.size(), 12u) << text.Out;  // the first map's eleven lines, then the failure
     EXPECT_EQ(lines.front(), "\"" + maps + "\\033]2;owned\\a.pud\": era 0 (forest), 32 x 32 tiles, 1 unit");
     EXPECT_EQ(lines.back(), "\"" + maps + "two\\nlines.pud\": Invalid PUD (no DIM chunk).");
-    EXPECT_EQ(text.Err, "\"" + dir.File("empty") + "\\033[2J\": no scenario files found\n");
+    EXPECT_EQ(text.Error, "\"" + dir.File("empty") + "\\033[2J\": no scenario files found\n");
 
     const CliRun json = RunTesselCli({"info", "--json", dir.File("maps")});
     const std::string first = json.Out.substr(0, json.Out.find('\n'));
@@ -75,12 +75,12 @@ TEST_F(CliTerminal, RenderAndGalleryShowFailedNamesFolderNamesAndTheirPageEscape
 
     const CliRun render = Run("render", {"-q", "-o", dir.File("out"), dir.File("maps"), dir.File("empty" + Clears)});
     EXPECT_EQ(render.Status, 1);
-    EXPECT_EQ(render.Err, lines);
+    EXPECT_EQ(render.Error, lines);
 
     const std::string site = dir.File("site" + Clears);
     const CliRun gallery = Run("gallery", {"-o", site, dir.File("maps"), dir.File("empty" + Clears)});
     EXPECT_EQ(gallery.Status, 1);
-    EXPECT_EQ(gallery.Err, lines);
+    EXPECT_EQ(gallery.Error, lines);
     EXPECT_NE(gallery.Out.find("\nOpen \"" + dir.File("site") + "\\033[2J/index.html\"\n"), std::string::npos)
         << gallery.Out;
     // The page's data keeps the names as they are.
@@ -99,7 +99,7 @@ TEST_F(CliTerminal, AMessageThatHoldsANameIsEscapedAsAWhole)
     fs::create_directories(dir.File("out/" + Clears + ".bmp"));
     const CliRun run = Run("render", {"-q", "-o", dir.File("out"), dir.File("maps")});
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Err, "\"\\033[2J.pud\": \"Error opening output file \\\"" + dir.File("out/") +
+    EXPECT_EQ(run.Error, "\"\\033[2J.pud\": \"Error opening output file \\\"" + dir.File("out/") +
                            "\\033[2J.bmp\\\" : File access denied\"\n");
 }
 
@@ -107,11 +107,11 @@ TEST_F(CliTerminal, UsageErrorsShowWhatWasTypedEscaped)
 {
     const CliRun option = RunTesselCli({"render", "--bogus" + Clears, "a.pud"});
     EXPECT_EQ(option.Status, 2);
-    EXPECT_EQ(option.Err, "tessel-cli: \"unknown option --bogus\\033[2J\"\nTry 'tessel-cli render --help'.\n");
+    EXPECT_EQ(option.Error, "tessel-cli: \"unknown option --bogus\\033[2J\"\nTry 'tessel-cli render --help'.\n");
 
     const CliRun command = RunTesselCli({"pa\nint" + Retitles});
     EXPECT_EQ(command.Status, 2);
-    EXPECT_EQ(command.Err, "tessel-cli: \"unknown command \\\"pa\\nint\\033]2;owned\\a\\\"\"\n"
+    EXPECT_EQ(command.Error, "tessel-cli: \"unknown command \\\"pa\\nint\\033]2;owned\\a\\\"\"\n"
                            "Try 'tessel-cli \"pa\\nint\\033]2;owned\\a\" --help'.\n");
 }
 

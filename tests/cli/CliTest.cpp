@@ -2,12 +2,14 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "Cli.h"
 #include "EraCache.h"
 #include "InfoCommand.h"
-#include "RenderCommand.h"
+#include "RenderJobs.h"
 #include "ScenarioWriter.h"
+#include "system/FaultInjection.h"
+#include "TestEra.h"
 
 #include <nlohmann/json.hpp>
 
@@ -111,7 +113,7 @@ TEST(CliOptions, UsageErrorsExitWithStatusTwoAndSayWhy)
         SCOPED_TRACE(::testing::PrintToString(c.args));
         const CliRun run = RunTesselCli(c.args);
         EXPECT_EQ(run.Status, 2);
-        EXPECT_NE(run.Err.find(c.says), std::string::npos) << run.Err;
+        EXPECT_NE(run.Error.find(c.says), std::string::npos) << run.Error;
     }
 }
 
@@ -135,8 +137,8 @@ TEST_F(CliTest, WithoutAnArchiveTheBuiltInTilesetRendersAfterOneNotice)
     std::ofstream(emptySetting) << "[Settings]\nMainDat=\n";
     const CliRun chosen =
         RunTesselCli({"render", "-q", "--no-settings", "--builtin-tileset", "-o", dir.File("chosen"), dir.File("maps")});
-    ASSERT_EQ(chosen.Status, 0) << chosen.Err;
-    EXPECT_EQ(chosen.Err, "");
+    ASSERT_EQ(chosen.Status, 0) << chosen.Error;
+    EXPECT_EQ(chosen.Error, "");
 
     for (const auto& settingsArgs : {std::vector<std::string>{"--no-settings"},
                                      std::vector<std::string>{"--settings", emptySetting}}) {
@@ -145,7 +147,7 @@ TEST_F(CliTest, WithoutAnArchiveTheBuiltInTilesetRendersAfterOneNotice)
         args.insert(args.begin() + 1, settingsArgs.begin(), settingsArgs.end());
         const CliRun run = RunTesselCli(args);
         EXPECT_EQ(run.Status, 0);
-        EXPECT_EQ(run.Err, std::string(cli::NoArchiveNotice) + "\n");
+        EXPECT_EQ(run.Error, std::string(cli::NoArchiveNotice) + "\n");
         for (const std::string name : {"a.bmp", "b.bmp"})
             EXPECT_EQ(ReadFileBytes(dir.File("out/" + name)), ReadFileBytes(dir.File("chosen/" + name))) << name;
     }
@@ -165,7 +167,7 @@ TEST_F(CliTest, ANamedArchiveThatFailsKeepsItsMessagesAndNeverFallsBack)
         args.insert(args.begin() + 1, archiveArgs.begin(), archiveArgs.end());
         const CliRun run = RunTesselCli(args);
         EXPECT_EQ(run.Status, 1);
-        EXPECT_EQ(Lines(run.Err), std::vector<std::string>{"a.pud: Error: File not found"});
+        EXPECT_EQ(Lines(run.Error), std::vector<std::string>{"a.pud: Error: File not found"});
         EXPECT_FALSE(FileExists(dir.File("out/a.bmp")));
     }
 }
@@ -178,8 +180,8 @@ TEST_F(CliTest, FoldersAreSearchedRecursivelyAndKeepTheirSubFolders)
     const std::string single = Map("single.Pud", MapOfEra(2, 96));
 
     const CliRun run = Render({dir.File("maps"), single});
-    EXPECT_EQ(run.Status, 0) << run.Err;
-    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(run.Status, 0) << run.Error;
+    EXPECT_EQ(run.Error, "");
     EXPECT_TRUE(FileExists(dir.File("out/a.bmp")));
     EXPECT_TRUE(FileExists(dir.File("out/deep/er/B.bmp")));
     EXPECT_TRUE(FileExists(dir.File("out/single.bmp")));
@@ -193,7 +195,7 @@ TEST_F(CliTest, ASecondInputForTheSameOutputGetsANumberedNameAndOverwritesNothin
 
     const CliRun run = Render({first, second});
     EXPECT_EQ(run.Status, 0);
-    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(run.Error, "");
     EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"map-2.bmp", "map.bmp"}));
     // Each picture is its own map's: compare with a run of each alone.
     const auto written = ReadFileBytes(dir.File("out/map.bmp"));
@@ -215,7 +217,7 @@ TEST_F(CliTest, EachFailureIsOneLineAndTheRunGoesOn)
 
     const CliRun run = Render({"-j", "2", dir.File("maps"), dir.File("maps/missing.pud")});
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(Lines(run.Err), (std::vector<std::string>{
+    EXPECT_EQ(Lines(run.Error), (std::vector<std::string>{
                                   "a_broken.pud: Error: Invalid PUD (no DIM chunk).",
                                   "c_era9.pud: Error: Invalid era (9).",
                                   "missing.pud: Error: File not found",
@@ -244,7 +246,7 @@ TEST_F(CliTest, ADamagedEntryIsReportedForEveryScenarioOfItsEraWithOrWithoutTheC
             extra.push_back("--no-cache");
         const CliRun run = Render(extra);
         EXPECT_EQ(run.Status, 1);
-        EXPECT_EQ(Lines(run.Err), expected);
+        EXPECT_EQ(Lines(run.Error), expected);
     }
 }
 
@@ -310,21 +312,21 @@ TEST_F(CliTest, SettingsFileDefaultsYieldToFlags)
     std::ofstream(settings) << "[Settings]\nSize32=40\nDspUnits=0\nMainDat=" << Archive() << "\n";
 
     auto run = RunTesselCli({"render", "-q", "--settings", settings, "-o", dir.File("a"), dir.File("maps")});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Status, 0) << run.Error;
     EXPECT_EQ(ReadFileBytes(dir.File("a/m.bmp")).size(), 1078u + 40u * 40u);
 
     run = RunTesselCli({"render", "-q", "--settings", settings, "--size32", "48", "-o", dir.File("b"), dir.File("maps")});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Status, 0) << run.Error;
     EXPECT_EQ(ReadFileBytes(dir.File("b/m.bmp")).size(), 1078u + 48u * 48u);
 
     // Units off in the file, on by the flag: the pictures differ.
     run = RunTesselCli({"render", "-q", "--settings", settings, "--units", "-o", dir.File("c"), dir.File("maps")});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Status, 0) << run.Error;
     EXPECT_NE(ReadFileBytes(dir.File("c/m.bmp")), ReadFileBytes(dir.File("a/m.bmp")));
 
     run = RunTesselCli({"render", "--settings", dir.File("nowhere.ini"), dir.File("maps")});
     EXPECT_EQ(run.Status, 2);
-    EXPECT_NE(run.Err.find("nowhere.ini"), std::string::npos);
+    EXPECT_NE(run.Error.find("nowhere.ini"), std::string::npos);
 }
 
 TEST_F(CliTest, AFolderWithoutScenariosIsAFailure)
@@ -337,7 +339,7 @@ TEST_F(CliTest, AFolderWithoutScenariosIsAFailure)
                                                                dir.File("out"), dir.File("empty")})
                                                : RunTesselCli({"info", dir.File("empty")});
         EXPECT_EQ(run.Status, 1);
-        EXPECT_EQ(run.Err, (command == "info" ? dir.File("empty") : "empty") + ": no scenario files found\n");
+        EXPECT_EQ(run.Error, (command == "info" ? dir.File("empty") : "empty") + ": no scenario files found\n");
         if (command == "render") {
             EXPECT_EQ(run.Out.rfind("written 0, failed 1, ", 0), 0u) << run.Out;
         }
@@ -359,14 +361,14 @@ TEST_F(CliTest, AFolderThatCannotBeReadIsAFailureAndTheRestIsRendered)
         // Two folders: each one's outputs and names go below its own name.
         const CliRun render = Render({dir.File("maps"), dir.File("locked")});
         EXPECT_EQ(render.Status, 1);
-        EXPECT_EQ(Lines(render.Err), (std::vector<std::string>{"maps/locked: Error: File access denied",
+        EXPECT_EQ(Lines(render.Error), (std::vector<std::string>{"maps/locked: Error: File access denied",
                                                                 "locked: Error: File access denied"}));
         EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{"maps"});
         EXPECT_EQ(FolderEntries(dir.File("out/maps")), (std::vector<std::string>{"a.bmp", "z"}));
 
         const CliRun info = RunTesselCli({"info", dir.File("maps"), dir.File("locked")});
         EXPECT_EQ(info.Status, 1);
-        EXPECT_EQ(Lines(info.Err), (std::vector<std::string>{dir.File("maps/locked") + ": Error: File access denied",
+        EXPECT_EQ(Lines(info.Error), (std::vector<std::string>{dir.File("maps/locked") + ": Error: File access denied",
                                                               dir.File("locked") + ": Error: File access denied"}));
         EXPECT_EQ(FirstLines(info.Out), (std::vector<std::string>{
                                             dir.File("maps/a.pud") + ": era 0 (forest), 32 x 32 tiles, 3 units",
@@ -381,16 +383,16 @@ TEST_F(CliTest, AFailureEscapingAJobFailsThatScenarioAlone)
     for (const char* name : {"a", "b", "c", "d"})
         Map("maps/" + std::string(name) + ".pud", MapOfEra(0, 32));
     RunInChildProcess([&] {
-        cli::SetJobHookForTesting([](const std::string& scenario) {
+        fault_injection::RunAtEachJobStart([](const std::string& scenario) {
             if (scenario.ends_with("b.pud"))
                 throw std::runtime_error("worker failed");
             if (scenario.ends_with("c.pud"))
                 throw 42;
         });
         const CliRun run = Render({"-j", "2", dir.File("maps")});
-        cli::SetJobHookForTesting({});
+        fault_injection::RunAtEachJobStart({});
         EXPECT_EQ(run.Status, 1);
-        EXPECT_EQ(Lines(run.Err),
+        EXPECT_EQ(Lines(run.Error),
                   (std::vector<std::string>{"b.pud: Error: worker failed", "c.pud: Error: unknown failure"}));
         EXPECT_EQ(FolderEntries(dir.File("out")), (std::vector<std::string>{"a.bmp", "d.bmp"}));
     });
@@ -407,7 +409,7 @@ TEST_F(CliTest, AThreadThatCannotBeStartedEndsTheRunWithALine)
         for (const char* jobs : {"1", "2"}) {
             const CliRun run = Render({"-j", jobs, dir.File("maps")});
             EXPECT_EQ(run.Status, 1);
-            EXPECT_EQ(run.Err, "tessel-cli: cannot start a thread: Resource temporarily unavailable\n");
+            EXPECT_EQ(run.Error, "tessel-cli: cannot start a thread: Resource temporarily unavailable\n");
         }
         EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{});
     });

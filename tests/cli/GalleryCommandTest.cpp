@@ -2,9 +2,10 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "ScenarioInfo.h"
+#include "scenario/ScenarioInfo.h"
 #include "ScenarioJson.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -81,9 +82,9 @@ TEST_F(GalleryCommand, WritesThePageTheDataAndAMinimapPerMapKeepingSubFolders)
     Write("maps/notes.txt", WriteScenario(Map(0, 32, "", 1)));
 
     const CliRun run = Gallery({"--title", "Tom & Jerry's maps", dir.File("maps")});
-    EXPECT_EQ(run.Status, 0) << run.Err;
-    EXPECT_EQ(run.Err, "");
-    for (const char* file : {"index.html", "gallery.css", "gallery.js", "maps.json"})
+    EXPECT_EQ(run.Status, 0) << run.Error;
+    EXPECT_EQ(run.Error, "");
+    for (const char* file : {"index.html", "gallery.css", "gallery.js", "maps.json", "cards/1.js"})
         EXPECT_TRUE(FileExists(dir.File("site/") + file)) << file;
     EXPECT_EQ(FolderEntries(dir.File("site/minimaps")), (std::vector<std::string>{"deep", "top.png"}));
     EXPECT_EQ(PngWidth(dir.File("site/minimaps/deep/er/Deep Map.png")), 160u);
@@ -135,7 +136,7 @@ TEST_F(GalleryCommand, FailedMapsAreListedWithTheirMessageAndFailTheRun)
     EXPECT_EQ((*era7)["era"], 7);
 
     // Each failure is also a line of its own, as render prints it.
-    EXPECT_EQ(run.Err, "era_7.pud: Error: Invalid era (7).\nno_dim.pud: Error: Invalid PUD (no DIM chunk).\n");
+    EXPECT_EQ(run.Error, "era_7.pud: Error: Invalid era (7).\nno_dim.pud: Error: Invalid PUD (no DIM chunk).\n");
     EXPECT_TRUE(FileExists(dir.File("site/minimaps/good.png")));
     EXPECT_TRUE(FileExists(dir.File("site/minimaps/good-2.png")));
 }
@@ -183,7 +184,7 @@ TEST_F(GalleryCommand, ImagesAre160PixelsUnlessTheCommandLineSaysOtherwise)
         args.insert(args.end(), c.options.begin(), c.options.end());
         args.push_back(dir.File("maps"));
         const CliRun run = RunTesselCli(args);
-        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(run.Status, 0) << run.Error;
         EXPECT_EQ(PngWidth(dir.File("site/minimaps/a.png")), c.side32);
         EXPECT_EQ(PngWidth(dir.File("site/minimaps/b.png")), c.side64);
     }
@@ -194,13 +195,13 @@ TEST_F(GalleryCommand, WithoutAnArchiveTheBuiltInTilesetDrawsTheMinimaps)
 {
     Write("maps/a.pud", WriteScenario(Map(3, 32, "", 2)));
     CliRun run = RunTesselCli({"gallery", "--no-settings", "-q", "-o", dir.File("site"), dir.File("maps")});
-    EXPECT_EQ(run.Status, 0) << run.Err;
-    EXPECT_EQ(run.Err, "no game archive set: using the built-in tileset (see --archive)\n");
+    EXPECT_EQ(run.Status, 0) << run.Error;
+    EXPECT_EQ(run.Error, "no game archive set: using the built-in tileset (see --archive)\n");
     EXPECT_EQ(PngWidth(dir.File("site/minimaps/a.png")), 160u);
 
     run = RunTesselCli({"gallery", "--builtin-tileset", "-a", Archive(), "-o", dir.File("site"), dir.File("maps")});
     EXPECT_EQ(run.Status, 2);
-    EXPECT_NE(run.Err.find("--archive and --builtin-tileset exclude each other"), std::string::npos);
+    EXPECT_NE(run.Error.find("--archive and --builtin-tileset exclude each other"), std::string::npos);
 }
 
 TEST_F(GalleryCommand, TheDataIsTheSameForAnyNumberOfWorkers)
@@ -229,8 +230,8 @@ TEST(GalleryOptions, UsageErrorsAndHelp)
     for (const auto& c : cases) {
         const CliRun run = RunTesselCli(c.args);
         EXPECT_EQ(run.Status, 2);
-        EXPECT_NE(run.Err.find(c.says), std::string::npos) << run.Err;
-        EXPECT_NE(run.Err.find("Try 'tessel-cli gallery --help'."), std::string::npos) << run.Err;
+        EXPECT_NE(run.Error.find(c.says), std::string::npos) << run.Error;
+        EXPECT_NE(run.Error.find("Try 'tessel-cli gallery --help'."), std::string::npos) << run.Error;
     }
     const CliRun help = RunTesselCli({"gallery", "--help"});
     EXPECT_EQ(help.Status, 0);

@@ -3,6 +3,7 @@
 #include "EmbeddedFiles.h"
 #include "GalleryPage.h"
 #include "ScenarioJson.h"
+#include "GalleryCards.h"
 #include "ScenarioWriter.h"
 
 namespace tessel::test {
@@ -35,16 +36,95 @@ TEST(GalleryPage, DataInTheScriptElementCannotEndItAndReadsBackUnchanged)
     EXPECT_EQ(JsonObject::parse(text), maps);
 }
 
-// The title and the data are filled in once: neither can fill in the other.
+// The title and what the data fills in are filled in once: neither can
+// fill in the other.
 TEST(GalleryPage, FillsInTheTitleAndTheDataOnce)
 {
-    const JsonObject maps = JsonObject::array({JsonObject{{"path", "{{title}}.pud"}}});
-    const std::string page = cli::GalleryIndexPage("My {{data}} & maps", maps);
-    EXPECT_NE(page.find("<title>My {{data}} &amp; maps</title>"), std::string::npos);
-    EXPECT_NE(page.find("<h1>My {{data}} &amp; maps</h1>"), std::string::npos);
-    const std::string open = "<script id=\"gallery-data\" type=\"application/json\">";
-    const std::size_t start = page.find(open) + open.size();
-    EXPECT_EQ(JsonObject::parse(page.substr(start, page.find("</script>", start) - start)), maps);
+    const JsonObject maps = JsonObject::array({JsonObject{{"path", "{{title}}.pud"}, {"error", "Error: {{summary}}"}}});
+    const std::string page = cli::GalleryIndexPage("My {{failures}} & maps", maps);
+    EXPECT_NE(page.find("<title>My {{failures}} &amp; maps</title>"), std::string::npos);
+    EXPECT_NE(page.find("<h1>My {{failures}} &amp; maps</h1>"), std::string::npos);
+    EXPECT_NE(page.find("<li data-failed=\"{{title}}.pud\"><code>{{title}}.pud</code>: "
+                        "<span class=\"message\">Error: {{summary}}</span></li>"),
+              std::string::npos);
+    EXPECT_NE(page.find(">Showing 0 of 0 maps; 1 could not be read.</p>"), std::string::npos);
+}
+
+// What shows before the script runs: the count, the filter's choices and
+// the failures, as the script would write them.
+TEST(GalleryPage, StatesTheCountTheChoicesOfTheFiltersAndTheFailuresInThePageItself)
+{
+    JsonObject maps = JsonObject::array();
+    const int sides[] = {64, 128, 32, 64};
+    const std::optional<int> players[] = {2, std::nullopt, 8, 2};
+    for (int k = 0; k < 4; ++k) {
+        TScenarioInfo info;
+        info.MapSize = static_cast<uint16_t>(sides[k]);
+        info.Players = players[k];
+        maps.push_back(cli::ScenarioJson("m" + std::to_string(k) + ".pud", info));
+        maps.back()["minimap"] = "minimaps/m.png";
+    }
+    maps.push_back(cli::FailureJson("a<b>&\xFF.pud", "Error: \"bad\"\nError: worse"));
+    const std::string page = cli::GalleryIndexPage("Maps", maps);
+    EXPECT_NE(page.find("<p id=\"summary\" role=\"status\">Showing 4 of 4 maps; 1 could not be read.</p>"),
+              std::string::npos);
+    EXPECT_NE(page.find("<option value=\"\">Any</option><option value=\"32\">32 \u00d7 32</option>"
+                        "<option value=\"64\">64 \u00d7 64</option>"
+                        "<option value=\"128\">128 \u00d7 128</option></select>"),
+              std::string::npos);
+    EXPECT_NE(page.find("<option value=\"\">Any</option><option value=\"2\">2</option><option value=\"8\">8</option>"
+                        "</select>"),
+              std::string::npos);
+    // The name as maps.json gives it: valid UTF-8, U+FFFD for the stray byte.
+    EXPECT_NE(page.find("<li data-failed=\"a&lt;b&gt;&amp;\xEF\xBF\xBD.pud\">"
+                        "<code>a&lt;b&gt;&amp;\xEF\xBF\xBD.pud</code>: "
+                        "<span class=\"message\">Error: &quot;bad&quot;\nError: worse</span></li>"),
+              std::string::npos);
+    EXPECT_NE(page.find("aria-labelledby=\"failures-title\">"), std::string::npos) << "failures shown";
+
+    maps.erase(maps.size() - 1);
+    maps.erase(maps.size() - 1);
+    maps.erase(maps.size() - 1);
+    maps.erase(maps.size() - 1);
+    const std::string one = cli::GalleryIndexPage("Maps", maps);
+    EXPECT_NE(one.find(">Showing 1 of 1 map.</p>"), std::string::npos);
+    EXPECT_NE(one.find("aria-labelledby=\"failures-title\" hidden>"), std::string::npos) << "no failures, none shown";
+
+    const std::pair<std::size_t, const char*> numbers[] = {
+        {0, "0"}, {999, "999"}, {1000, "1,000"}, {5250, "5,250"}, {100000, "100,000"}, {1234567, "1,234,567"}};
+    for (const auto& [number, text] : numbers)
+        EXPECT_EQ(cli::GroupedNumber(number), text);
+}
+
+// The page loads its table as scripts; each holds its part once, and a
+// smaller gallery written over a larger one leaves none of its parts.
+TEST(GalleryPage, WritesTheTableOfCardsAsScriptsAndLeavesNoPartsOfAnEarlierLargerGallery)
+{
+    TempDir dir;
+    const auto mapsOf = [](std::size_t count) {
+        JsonObject maps = JsonObject::array();
+        for (std::size_t k = 0; k < count; ++k) {
+            maps.push_back(cli::ScenarioJson("m" + std::to_string(k) + ".pud", TScenarioInfo()));
+            maps.back()["minimap"] = "minimaps/m" + std::to_string(k) + ".png";
+        }
+        return maps;
+    };
+    const JsonObject large = mapsOf(cli::FirstPartCards + cli::PartCards + 1);
+    cli::WriteGallerySite(dir.Path(), "Maps", large);
+    WriteText(dir.File("cards/notes.txt"), "mine");
+    EXPECT_EQ(FolderEntries(dir.File("cards")), (std::vector<std::string>{"1.js", "2.js", "3.js", "notes.txt"}));
+    const std::vector<JsonObject> parts = cli::CardTableParts(cli::CardsInNameOrder(large), 0);
+    const std::string before = "(self.galleryParts = self.galleryParts || []).push(", after = ");\n";
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        const std::string text = ReadText(dir.File(cli::CardPartName(k)));
+        ASSERT_EQ(text.substr(0, before.size()), before);
+        ASSERT_EQ(text.substr(text.size() - after.size()), after);
+        EXPECT_EQ(JsonObject::parse(text.substr(before.size(), text.size() - before.size() - after.size())), parts[k]);
+    }
+    EXPECT_EQ(JsonObject::parse(ReadText(dir.File("maps.json"))), large);
+
+    cli::WriteGallerySite(dir.Path(), "Maps", mapsOf(2));
+    EXPECT_EQ(FolderEntries(dir.File("cards")), (std::vector<std::string>{"1.js", "notes.txt"}));
 }
 
 TEST(GalleryPage, CarriesTheRepositorysPageStyleSheetAndScript)

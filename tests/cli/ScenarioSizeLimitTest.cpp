@@ -50,8 +50,8 @@ TEST_F(ScenarioSizeLimit, RenderFailsEachLargerFileOnItsOwnLine)
     const CliRun run = Run("render", {"-o", dir.File("out"), dir.File("maps")});
     EXPECT_EQ(run.Status, 1);
     // Maps are named by their path below the folder given.
-    EXPECT_NE(run.Err.find("over_limit.pud: Error: " + TooLarge + "\n"), std::string::npos) << run.Err;
-    EXPECT_NE(run.Err.find("units_of_2_gb.pud: Error: " + TooLarge + "\n"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Error.find("over_limit.pud: Error: " + TooLarge + "\n"), std::string::npos) << run.Error;
+    EXPECT_NE(run.Error.find("units_of_2_gb.pud: Error: " + TooLarge + "\n"), std::string::npos) << run.Error;
     EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{"at_limit.bmp"});
 }
 
@@ -79,7 +79,7 @@ TEST_F(ScenarioSizeLimit, TheGalleryListsEachLargerFileAsFailed)
     EXPECT_EQ(maps["units_of_2_gb.pud"]["error"], "Error: " + TooLarge);
     EXPECT_EQ(maps["at_limit.pud"]["side"], 256);
     EXPECT_TRUE(maps["at_limit.pud"].contains("minimap"));
-    EXPECT_NE(run.Err.find("over_limit.pud: Error: " + TooLarge + "\n"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Error.find("over_limit.pud: Error: " + TooLarge + "\n"), std::string::npos) << run.Error;
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
+#include "archive/WarArchive.h"
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
-#include "FileLayer.h"
+#include "base/ByteOrder.h"
+#include "system/FileLayer.h"
 #include "TestSupport.h"
-#include "WarArchive.h"
 
 namespace tessel {
 namespace {

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "BmpWriter.h"
-#include "ByteOrder.h"
+#include "base/ByteOrder.h"
+#include "image/BmpWriter.h"
 
 #include <numeric>
 
@@ -18,9 +18,9 @@ std::vector<uint8_t> NumberedRaster(int width, int height)
     return raster;
 }
 
-BmpPalette CountingPalette()
+BitmapPalette CountingPalette()
 {
-    BmpPalette palette{};
+    BitmapPalette palette{};
     std::iota(palette.begin(), palette.end(), uint8_t{0});
     return palette;
 }

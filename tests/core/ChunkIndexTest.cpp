@@ -3,8 +3,8 @@
 // searches, in files that are whole, damaged or cut short.
 #include "TestSupport.h"
 
-#include "Exceptions.h"
-#include "ScenarioChunks.h"
+#include "base/Exceptions.h"
+#include "scenario/ScenarioChunks.h"
 #include "ScenarioWriter.h"
 
 #include <algorithm>
@@ -47,25 +47,25 @@ std::vector<Layout> Layouts()
     const Bytes two{1, 0};
     return {
         {"nothing", ScenarioWriter()},
-        {"in order", ScenarioWriter().Chunk(tag::Era, two).Chunk(tag::Dim, {2, 0, 2, 0}).Chunk(tag::Units, Bytes(16))},
+        {"in order", ScenarioWriter().Chunk(tag::Era, two).Chunk(tag::Dimensions, {2, 0, 2, 0}).Chunk(tag::Units, Bytes(16))},
         {"reversed with junk between",
-         ScenarioWriter().Chunk(tag::Units, Bytes(8)).Chunk(JunkTag, {9}).Chunk(tag::Dim, two).Chunk(tag::Era, two)},
+         ScenarioWriter().Chunk(tag::Units, Bytes(8)).Chunk(JunkTag, {9}).Chunk(tag::Dimensions, two).Chunk(tag::Era, two)},
         {"twice each, the first wins",
-         ScenarioWriter().Chunk(tag::Era, two).Chunk(tag::Dim, Bytes(3)).Chunk(tag::Era, Bytes(5)).Chunk(tag::Dim, {})},
+         ScenarioWriter().Chunk(tag::Era, two).Chunk(tag::Dimensions, Bytes(3)).Chunk(tag::Era, Bytes(5)).Chunk(tag::Dimensions, {})},
         {"empty chunks",
          ScenarioWriter().Chunk(tag::Version, {}).Chunk(tag::Era, {}).Chunk(JunkTag, {}).Chunk(tag::Era, two)},
         {"a negative length of another tag ends the walk",
-         ScenarioWriter().Chunk(tag::Era, two).ChunkWithStatedLength(JunkTag, -1, two).Chunk(tag::Dim, two)},
+         ScenarioWriter().Chunk(tag::Era, two).ChunkWithStatedLength(JunkTag, -1, two).Chunk(tag::Dimensions, two)},
         {"a negative length of a sought tag is found",
-         ScenarioWriter().ChunkWithStatedLength(tag::Dim, -5, {0x42}).Chunk(tag::Era, two)},
+         ScenarioWriter().ChunkWithStatedLength(tag::Dimensions, -5, {0x42}).Chunk(tag::Era, two)},
         {"a length running past the end",
-         ScenarioWriter().Chunk(tag::Era, two).ChunkWithStatedLength(tag::TileMap, 1000, two).Chunk(tag::Dim, two)},
+         ScenarioWriter().Chunk(tag::Era, two).ChunkWithStatedLength(tag::TileMap, 1000, two).Chunk(tag::Dimensions, two)},
         {"a length landing exactly at the end",
          ScenarioWriter().Chunk(tag::Era, two).ChunkWithStatedLength(tag::UnitTypeData, 10, Bytes(10))},
         {"a header cut short", ScenarioWriter().Chunk(tag::Era, two).Raw({'D', 'I', 'M', ' ', 2, 0})},
         {"two stray bytes shifting every header", ScenarioWriter().Raw({'U', 'N'}).Chunk(tag::Era, two)},
         {"the largest length",
-         ScenarioWriter().Chunk(tag::Dim, two).ChunkWithStatedLength(JunkTag, 0x7FFFFFFF, {}).Chunk(tag::Era, two)},
+         ScenarioWriter().Chunk(tag::Dimensions, two).ChunkWithStatedLength(JunkTag, 0x7FFFFFFF, {}).Chunk(tag::Era, two)},
         {"every tag", WriteScenario(EveryTag())},
     };
 }
@@ -120,12 +120,12 @@ TEST(ChunkIndex, ReadsOnlyWithinTheSizeTakenAtTheStart)
         ScenarioWriter().Chunk(tag::Era, {1, 0}).ChunkWithStatedLength(tag::Units, 8, {}).WriteTo(path);
         InputFile file(path);
         ChunkIndex chunks(file);
-        Append(path, ScenarioWriter().Raw(Bytes(8)).Chunk(tag::Dim, {2, 0}).Bytes());
-        ASSERT_EQ(FindChunk(file, tag::Dim), 2);
+        Append(path, ScenarioWriter().Raw(Bytes(8)).Chunk(tag::Dimensions, {2, 0}).Bytes());
+        ASSERT_EQ(FindChunk(file, tag::Dimensions), 2);
 
         ASSERT_EQ(chunks.Find(tag::Units), 8);
         EXPECT_THROW(chunks.ReadData(8), EInOutError);
-        EXPECT_EQ(chunks.Find(tag::Dim), -1);
+        EXPECT_EQ(chunks.Find(tag::Dimensions), -1);
         ASSERT_EQ(chunks.Find(tag::Era), 2);
         EXPECT_EQ(chunks.ReadWord(), 1);
     }
@@ -136,8 +136,8 @@ TEST(ChunkIndex, ReadsOnlyWithinTheSizeTakenAtTheStart)
         InputFile file(path);
         ChunkIndex chunks(file);
         Append(path, {0, 0, 0, 2, 0});
-        ASSERT_EQ(FindChunk(file, tag::Dim), 2);
-        EXPECT_EQ(chunks.Find(tag::Dim), -1);
+        ASSERT_EQ(FindChunk(file, tag::Dimensions), 2);
+        EXPECT_EQ(chunks.Find(tag::Dimensions), -1);
     }
 }
 

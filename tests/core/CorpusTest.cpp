@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "Exceptions.h"
-#include "PudData.h"
+#include "base/Exceptions.h"
+#include "scenario/PudData.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
+#include "base/Exceptions.h"
 #include "DemoData.h"
-#include "Exceptions.h"
-#include "MakeMinimap.h"
-#include "TerrainData.h"
-#include "TileCodes.h"
+#include "era/TerrainData.h"
+#include "minimap/MakeMinimap.h"
+#include "tileset/TileCodes.h"
 
 #include <algorithm>
 #include <set>

@@ -1,4 +1,4 @@
-#include "FileIdentity.h"
+#include "system/FileIdentity.h"
 
 #include "TestSupport.h"
 

@@ -1,8 +1,10 @@
 #include "TestSupport.h"
 
-#include "Exceptions.h"
-#include "FileLayer.h"
+#include "base/Exceptions.h"
 #include "PlantedLinks.h"
+#include "system/FileLayer.h"
+#include "system/SystemErrors.h"
+#include "system/TemporaryFiles.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -60,7 +62,7 @@ TEST(FileLayer, SystemErrorsKeepTheirOwnNumberAndOnlyMappedOnesTakeOurs)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.errnoValue);
-        const EInOutError error = InOutErrorFromErrno(c.errnoValue, dir.File("x.bmp"));
+        const EInOutError error = InOutErrorFromSystem(c.errnoValue, dir.File("x.bmp"));
         EXPECT_EQ(error.Message(), c.message);
         EXPECT_EQ(error.ErrorCode(), c.number);
         EXPECT_EQ(error.IsSystemError(), c.system);

@@ -6,10 +6,11 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "Exceptions.h"
-#include "MakeMinimap.h"
+#include "base/Exceptions.h"
+#include "minimap/MakeMinimap.h"
 #include "ScenarioWriter.h"
-#include "Settings.h"
+#include "settings/Settings.h"
+#include "TestEra.h"
 
 #include <filesystem>
 

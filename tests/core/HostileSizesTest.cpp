@@ -6,14 +6,16 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "BmpWriter.h"
-#include "ByteOrder.h"
-#include "Exceptions.h"
+#include "base/ByteOrder.h"
+#include "base/Exceptions.h"
 #include "HostileScenarios.h"
-#include "MakeMinimap.h"
-#include "MinimapRenderer.h"
-#include "ScenarioInfo.h"
+#include "image/BmpWriter.h"
+#include "minimap/MakeMinimap.h"
+#include "minimap/MinimapRenderer.h"
+#include "scenario/OwnerColors.h"
+#include "scenario/ScenarioInfo.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -68,7 +70,7 @@ std::optional<int64_t> BytesReadByProcess()
 
 ScenarioWriter HeadChunks(uint16_t side)
 {
-    return ScenarioWriter().Chunk(chunk_tag::Era, EraChunkData(0)).Chunk(chunk_tag::Dim, DimChunkData(side, side));
+    return ScenarioWriter().Chunk(chunk_tag::Era, EraChunkData(0)).Chunk(chunk_tag::Dimensions, DimensionsChunkData(side, side));
 }
 
 TEST(HostileSizes, ScenarioChunksStatingGigabytesFailWithoutAskingForThem)
@@ -388,7 +390,7 @@ TEST(HostileSizes, A65532SquareBitmapStartsWithTheRastersLastRow)
 
     TempDir dir;
     const std::string path = dir.File("huge.bmp");
-    BmpPalette palette{};
+    BitmapPalette palette{};
     ErrorBoxRecorder boxes;
     std::vector<uint8_t> written;
     {

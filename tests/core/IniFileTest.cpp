@@ -1,6 +1,6 @@
-#include "IniFile.h"
+#include "settings/IniFile.h"
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 #include "TestSupport.h"
 
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "IntegerText.h"
+#include "text/IntegerText.h"
 
 #include "TestSupport.h"
 

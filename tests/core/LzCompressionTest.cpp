@@ -1,6 +1,6 @@
+#include "archive/LzExpander.h"
 #include "ArchiveWriter.h"
-#include "FileLayer.h"
-#include "LzExpander.h"
+#include "system/FileLayer.h"
 #include "TestSupport.h"
 
 #include <random>

@@ -1,10 +1,11 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
-#include "MakeMinimap.h"
-#include "MinimapRenderer.h"
+#include "base/ByteOrder.h"
+#include "minimap/MakeMinimap.h"
+#include "minimap/MinimapRenderer.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 
 #include <filesystem>
 
@@ -69,7 +70,7 @@ TEST_F(MakeMinimapTest, WritesTheRenderedRasterAsABitmap)
     TTerrainData terrain;
     terrain.LoadFromMaindat(ArchivePath(), 1);
     const MinimapRaster raster = RenderMinimap(scenario, terrain, settings);
-    const BmpPalette palette = MakeBitmapPalette(terrain);
+    const BitmapPalette palette = MakeBitmapPalette(terrain);
 
     const auto bytes = ReadFileBytes(output);
     ASSERT_EQ(bytes.size(), 26678u);

@@ -1,8 +1,9 @@
 #include "TestSupport.h"
 
-#include "ByteOrder.h"
-#include "Exceptions.h"
-#include "MinimapRenderer.h"
+#include "base/ByteOrder.h"
+#include "base/Exceptions.h"
+#include "minimap/MinimapRenderer.h"
+#include "scenario/OwnerColors.h"
 
 namespace tessel::test {
 namespace {
@@ -240,7 +241,7 @@ TEST(MinimapRenderer, TheBitmapPaletteIsTheEraPaletteTimesFourInEightBits)
     terrain.Palette[1] = 64;
     terrain.Palette[2] = 255;
     terrain.Palette[767] = 1;
-    BmpPalette palette = MakeBitmapPalette(terrain);
+    BitmapPalette palette = MakeBitmapPalette(terrain);
     EXPECT_EQ(palette[0], 252);
     EXPECT_EQ(palette[1], 0);
     EXPECT_EQ(palette[2], 252);

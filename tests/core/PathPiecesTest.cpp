@@ -1,4 +1,4 @@
-#include "PathPieces.h"
+#include "text/PathPieces.h"
 
 #include "TestSupport.h"
 
@@ -18,12 +18,12 @@ TEST(PathPieces, SplitsAPathAfterItsLastSeparator)
 
 TEST(PathPieces, ChangesOnlyTheExtensionOfTheFileName)
 {
-    EXPECT_EQ(ChangeFileExt("/maps/a.pud", ".bmp"), "/maps/a.bmp");
-    EXPECT_EQ(ChangeFileExt("Minimaps", ".ini"), "Minimaps.ini");
-    EXPECT_EQ(ChangeFileExt("my.tool.exe", ".ini"), "my.tool.ini");
-    EXPECT_EQ(ChangeFileExt("/a.b/c", ".bmp"), "/a.b/c.bmp");
-    EXPECT_EQ(ChangeFileExt("/a.b/c.d.pud", ".bmp"), "/a.b/c.d.bmp");
-    EXPECT_EQ(ChangeFileExt("a.", ".bmp"), "a.bmp");
+    EXPECT_EQ(ReplaceExtension("/maps/a.pud", ".bmp"), "/maps/a.bmp");
+    EXPECT_EQ(ReplaceExtension("Minimaps", ".ini"), "Minimaps.ini");
+    EXPECT_EQ(ReplaceExtension("my.tool.exe", ".ini"), "my.tool.ini");
+    EXPECT_EQ(ReplaceExtension("/a.b/c", ".bmp"), "/a.b/c.bmp");
+    EXPECT_EQ(ReplaceExtension("/a.b/c.d.pud", ".bmp"), "/a.b/c.d.bmp");
+    EXPECT_EQ(ReplaceExtension("a.", ".bmp"), "a.bmp");
 }
 
 TEST(PathPieces, JoinsWithExactlyOneSeparator)
@@ -46,7 +46,7 @@ TEST(PathPieces, SplitsWindowsPathsAtBackslashesAndColons)
 {
     EXPECT_EQ(DirectoryPart("D:\\Maps\\a.pud"), "D:\\Maps\\");
     EXPECT_EQ(FileNamePart("D:a.pud"), "a.pud");
-    EXPECT_EQ(ChangeFileExt("C:\\a.b\\c", ".bmp"), "C:\\a.b\\c.bmp");
+    EXPECT_EQ(ReplaceExtension("C:\\a.b\\c", ".bmp"), "C:\\a.b\\c.bmp");
     EXPECT_EQ(JoinPath("D:\\Maps", "a.bmp"), "D:\\Maps\\a.bmp");
 }
 #endif

@@ -1,4 +1,5 @@
-#include "RectanglePainter.h"
+#include "minimap/RectanglePainter.h"
+#include "RandomRectangles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,23 +25,6 @@ long FirstDifference(const std::vector<uint8_t>& raster, const std::vector<uint8
 {
     const auto mismatch = std::mismatch(raster.begin(), raster.end(), expected.begin(), expected.end());
     return mismatch.first == raster.end() && mismatch.second == expected.end() ? -1 : mismatch.first - raster.begin();
-}
-
-std::vector<PaintedRectangle> RandomRectangles(std::mt19937& random, int side, int count, int largest)
-{
-    std::uniform_int_distribution<int> position(0, side - 1);
-    std::uniform_int_distribution<int> extent(0, largest - 1);
-    std::uniform_int_distribution<int> color(2, 255);
-    std::vector<PaintedRectangle> rectangles;
-    for (int k = 0; k < count; ++k) {
-        const int left = position(random);
-        const int top = position(random);
-        rectangles.push_back({static_cast<uint16_t>(left), static_cast<uint16_t>(top),
-                              static_cast<uint16_t>(std::min(side - 1, left + extent(random))),
-                              static_cast<uint16_t>(std::min(side - 1, top + extent(random))),
-                              static_cast<uint8_t>(color(random))});
-    }
-    return rectangles;
 }
 
 TEST(RectanglePainter, GivesWhatPaintingOneAfterAnotherGives)

@@ -5,8 +5,9 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
-#include "MinimapRenderer.h"
+#include "base/ByteOrder.h"
+#include "minimap/MinimapRenderer.h"
+#include "TestEra.h"
 
 #include <random>
 

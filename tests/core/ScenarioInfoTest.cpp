@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
-#include "CodePage437.h"
+#include "base/Exceptions.h"
 #include "DemoData.h"
-#include "Exceptions.h"
-#include "ScenarioInfo.h"
+#include "scenario/ScenarioInfo.h"
 #include "ScenarioWriter.h"
+#include "text/CodePage437.h"
 
 #include <filesystem>
 #include <optional>
@@ -265,7 +265,7 @@ TEST_F(ScenarioInfo, AFileTheMinimapReaderRefusesIsRefusedWithTheSameError)
 {
     const ScenarioWriter valid = WriteScenario(ContentWith(FullMetadata()));
     const ScenarioWriter head = ScenarioWriter().Chunk(tag::Owners, Bytes(16, 5)).Chunk(tag::Era, EraChunkData(1));
-    const ScenarioWriter withDim = ScenarioWriter(head).Chunk(tag::Dim, DimChunkData(2, 2));
+    const ScenarioWriter withDim = ScenarioWriter(head).Chunk(tag::Dimensions, DimensionsChunkData(2, 2));
     const struct {
         const char* name;
         std::optional<ScenarioWriter> writer;  // none: no file at all
@@ -278,7 +278,7 @@ TEST_F(ScenarioInfo, AFileTheMinimapReaderRefusesIsRefusedWithTheSameError)
         {"udta_cut_by_the_end.pud",
          ScenarioWriter(withDim).ChunkWithStatedLength(tag::UnitTypeData, 4000, Bytes(2888))},
         {"side_0.pud", ScenarioWriter(head)
-                           .Chunk(tag::Dim, DimChunkData(0, 0))
+                           .Chunk(tag::Dimensions, DimensionsChunkData(0, 0))
                            .Chunk(tag::UnitTypeData, UnitDataChunkData())
                            .Chunk(tag::TileMap, {})},
         {"units_cut_by_the_end.pud", ScenarioWriter(valid).ChunkWithStatedLength(tag::Units, 16, Bytes(8))},

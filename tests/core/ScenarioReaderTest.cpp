@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
-#include "Exceptions.h"
-#include "FileLayer.h"
-#include "PudData.h"
+#include "base/Exceptions.h"
+#include "scenario/PudData.h"
 #include "ScenarioWriter.h"
+#include "system/FileLayer.h"
 
 #include <initializer_list>
 #include <iterator>
@@ -23,7 +23,7 @@ const Bytes OneUnit = UnitsChunkData({{1, 0, 2, 3, 0}});
 // checked, written after head; a case gives other data or drops one.
 struct Chunks {
     std::optional<Bytes> Era = EraChunkData(1);
-    std::optional<Bytes> Dim = DimChunkData(2, 2);
+    std::optional<Bytes> Dim = DimensionsChunkData(2, 2);
     std::optional<Bytes> Udta = UnitDataChunkData();
     std::optional<Bytes> Mtxm = TileMapChunkData({10, 11, 12, 13});
     std::optional<Bytes> Unit = std::nullopt;
@@ -31,7 +31,7 @@ struct Chunks {
     ScenarioWriter Writer(ScenarioWriter head = {}) const
     {
         const std::pair<ChunkTag, const std::optional<Bytes>*> chunks[] = {
-            {tag::Era, &Era}, {tag::Dim, &Dim}, {tag::UnitTypeData, &Udta}, {tag::TileMap, &Mtxm}, {tag::Units, &Unit}};
+            {tag::Era, &Era}, {tag::Dimensions, &Dim}, {tag::UnitTypeData, &Udta}, {tag::TileMap, &Mtxm}, {tag::Units, &Unit}};
         for (const auto& [chunkTag, data] : chunks) {
             if (*data)
                 head.Chunk(chunkTag, **data);
@@ -149,12 +149,12 @@ TEST_F(ScenarioReader, ChunksAreFoundInAnyOrderAmongOthersAndTheFirstOfATagWins)
         .Chunk(tag::TileMap, *valid.Mtxm)
         .Chunk(JunkTag, {})
         .Chunk(tag::UnitTypeData, *valid.Udta)
-        .Chunk(tag::Dim, *valid.Dim)
+        .Chunk(tag::Dimensions, *valid.Dim)
         .Chunk(tag::EraX, EraChunkData(3))
         .Chunk(tag::Era, *valid.Era);
     // Second chunks of every tag, which make a valid 3 x 3 map of era 0 with three units.
     const Bytes threeUnits = UnitsChunkData({{}, {}, {}});
-    writer = Chunks{.Era = EraChunkData(2), .Dim = DimChunkData(3, 3), .Mtxm = Bytes(18), .Unit = threeUnits}
+    writer = Chunks{.Era = EraChunkData(2), .Dim = DimensionsChunkData(3, 3), .Mtxm = Bytes(18), .Unit = threeUnits}
                  .Writer(writer);
     writer.Chunk(tag::EraX, EraChunkData(0));
     const TPUDData pud = Load("chunks_in_reverse_order_then_again.pud", writer);
@@ -189,14 +189,14 @@ TEST_F(ScenarioReader, AnEraxOfTwoBytesOrMoreReplacesTheEra)
 // Checked in order: ERA, DIM, UDTA, then MTXM against the side.
 TEST_F(ScenarioReader, EachRequiredChunkMissingOrOfTheWrongSizeFailsWithItsOwnMessage)
 {
-    const Bytes side0 = DimChunkData(0, 0);
+    const Bytes side0 = DimensionsChunkData(0, 0);
     ExpectEachFails<EPUDEx>({
         {"empty.pud", ScenarioWriter(), NoEra},
         {"text.pud", ScenarioWriter().Raw({'h', 'e', 'l', 'l', 'o', ' ', 'p', 'u', 'd', '\n'}), NoEra},
-        {"era_of_1_byte_then_dim_only.pud", ScenarioWriter().Chunk(tag::Era, {1}).Chunk(tag::Dim, {2, 0}), NoEra},
+        {"era_of_1_byte_then_dim_only.pud", ScenarioWriter().Chunk(tag::Era, {1}).Chunk(tag::Dimensions, {2, 0}), NoEra},
         {"erax_without_era.pud", Chunks{.Era = std::nullopt}.Writer().Chunk(tag::EraX, EraChunkData(3)), NoEra},
         {"no_dim.pud", Chunks{.Dim = std::nullopt}.Writer(), NoDim},
-        {"dim_of_1_byte_then_nothing.pud", ScenarioWriter().Chunk(tag::Era, {1, 0}).Chunk(tag::Dim, {2}), NoDim},
+        {"dim_of_1_byte_then_nothing.pud", ScenarioWriter().Chunk(tag::Era, {1, 0}).Chunk(tag::Dimensions, {2}), NoDim},
         // tags match only byte for byte, all four bytes
         {"dim_in_small_letters.pud", Chunks{.Dim = std::nullopt}.Writer().Chunk({'D', 'i', 'm', ' '}, {2, 0}), NoDim},
         {"dim_as_dimx.pud", Chunks{.Dim = std::nullopt}.Writer().Chunk({'D', 'I', 'M', 'X'}, {2, 0}), NoDim},
@@ -204,13 +204,13 @@ TEST_F(ScenarioReader, EachRequiredChunkMissingOrOfTheWrongSizeFailsWithItsOwnMe
         {"no_udta.pud", Chunks{.Udta = std::nullopt}.Writer(), BadUdta},
         {"mtxm_2_bytes_short.pud", Chunks{.Mtxm = Bytes(6)}.Writer(), BadMtxm},
         {"mtxm_2_bytes_long.pud", Chunks{.Mtxm = Bytes(10)}.Writer(), BadMtxm},
-        {"map_64_by_32.pud", Chunks{.Dim = DimChunkData(64, 32), .Mtxm = Bytes(2 * 64 * 32)}.Writer(), BadMtxm},
+        {"map_64_by_32.pud", Chunks{.Dim = DimensionsChunkData(64, 32), .Mtxm = Bytes(2 * 64 * 32)}.Writer(), BadMtxm},
         {"no_mtxm.pud", Chunks{.Mtxm = std::nullopt}.Writer(), BadMtxm},
         // 2 x side x side wrapped to 32 bits: 9266 for side 46341, -262142 for side 65535
-        {"side_46341_mtxm_of_9266_bytes.pud", Chunks{.Dim = DimChunkData(46341, 46341), .Mtxm = Bytes(9266)}.Writer(),
+        {"side_46341_mtxm_of_9266_bytes.pud", Chunks{.Dim = DimensionsChunkData(46341, 46341), .Mtxm = Bytes(9266)}.Writer(),
          BadMtxm},
         {"side_65535_mtxm_of_minus_262142.pud",
-         Chunks{.Dim = DimChunkData(65535, 65535), .Mtxm = std::nullopt}.Writer().ChunkWithStatedLength(
+         Chunks{.Dim = DimensionsChunkData(65535, 65535), .Mtxm = std::nullopt}.Writer().ChunkWithStatedLength(
              tag::TileMap, -262142, {}),
          BadMtxm},
         {"side_0_mtxm_of_0_bytes.pud", Chunks{.Dim = side0, .Mtxm = Bytes()}.Writer(), "Out of memory."},
@@ -234,7 +234,7 @@ TEST_F(ScenarioReader, ANegativeOrOverlongLengthEndsTheSearchForOtherTags)
 
 TEST_F(ScenarioReader, ASoughtChunkWithANegativeLengthIsFoundButUnusable)
 {
-    const ChunkTag tags[] = {tag::Era, tag::Dim, tag::UnitTypeData, tag::TileMap};
+    const ChunkTag tags[] = {tag::Era, tag::Dimensions, tag::UnitTypeData, tag::TileMap};
     const std::string messages[] = {NoEra, NoDim, BadUdta, BadMtxm};
     const Chunks valid;
     const Bytes data[] = {*valid.Era, *valid.Dim, *valid.Udta, *valid.Mtxm};
@@ -299,7 +299,7 @@ TEST_F(ScenarioReader, ASoughtChunkRunningPastTheEndFailsWhenItsDataIsRead)
          ReadBeyondEnd},
         {"unit_8_bytes_short.pud", Chunks{}.Writer().ChunkWithStatedLength(tag::Units, 16, OneUnit), ReadBeyondEnd},
         {"erax_cut_after_1_byte.pud", Chunks{}.Writer().ChunkWithStatedLength(tag::EraX, 2, {3}), ReadBeyondEnd},
-        {"dim_cut_after_1_byte.pud", ScenarioWriter(era).ChunkWithStatedLength(tag::Dim, 4, {2}), ReadBeyondEnd},
+        {"dim_cut_after_1_byte.pud", ScenarioWriter(era).ChunkWithStatedLength(tag::Dimensions, 4, {2}), ReadBeyondEnd},
     });
 }
 
@@ -321,11 +321,11 @@ TEST(FindChunk, ReturnsTheStatedLengthAndStandsAtTheData)
 {
     TempDir dir;
     const std::string path = dir.File("junk_then_negative_dim.pud");
-    ScenarioWriter().Chunk(JunkTag, {9, 9, 9}).ChunkWithStatedLength(tag::Dim, -5, {0x42}).WriteTo(path);
+    ScenarioWriter().Chunk(JunkTag, {9, 9, 9}).ChunkWithStatedLength(tag::Dimensions, -5, {0x42}).WriteTo(path);
 
     InputFile file(path);
     TPUDData pud;
-    EXPECT_EQ(pud.FindChunk(file, tag::Dim), -5);
+    EXPECT_EQ(pud.FindChunk(file, tag::Dimensions), -5);
     EXPECT_EQ(file.Position(), 8 + 3 + 8);
     EXPECT_EQ(pud.FindChunk(file, JunkTag), 3);
     EXPECT_EQ(file.Position(), 8);

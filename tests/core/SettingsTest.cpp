@@ -1,6 +1,7 @@
-#include "Settings.h"
+#include "settings/Settings.h"
+#include "system/UserFolders.h"
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 #include "TestSupport.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "TerminalName.h"
+#include "text/TerminalName.h"
 
-#include "ErrorBox.h"
+#include "base/ErrorBox.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
-#include "Exceptions.h"
-#include "TerrainData.h"
+#include "base/ByteOrder.h"
+#include "base/Exceptions.h"
+#include "era/TerrainData.h"
+#include "TestEra.h"
 #include "TestSupport.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "BuiltinTileset.h"
-#include "FileLayer.h"
+#include "system/FaultInjection.h"
+#include "tileset/BuiltinTileset.h"
 
 #include <png.h>
 
@@ -44,10 +44,8 @@ TempDir::~TempDir()
 
 std::string TempDir::File(const std::string& name) const { return (fs::path(path_) / name).string(); }
 
-ErrorBoxRecorder::ErrorBoxRecorder() : scope_([this](const std::string& text) { texts_.push_back(text); }) {}
-
-ScopedWriteLimit::ScopedWriteLimit(int64_t limit) { SetWriteLimitForTesting(limit); }
-ScopedWriteLimit::~ScopedWriteLimit() { SetWriteLimitForTesting(-1); }
+ScopedWriteLimit::ScopedWriteLimit(int64_t limit) { fault_injection::LimitWrites(limit); }
+ScopedWriteLimit::~ScopedWriteLimit() { fault_injection::LimitWrites(-1); }
 
 ScopedUmask::ScopedUmask(unsigned mask) : previous_(::umask(static_cast<mode_t>(mask))) {}
 ScopedUmask::~ScopedUmask() { ::umask(static_cast<mode_t>(previous_)); }

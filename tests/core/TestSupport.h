@@ -2,8 +2,8 @@
 // whole-file reads and writes.
 #pragma once
 
-#include "ErrorBox.h"
-#include "TerrainData.h"
+#include "base/ErrorBox.h"
+#include "era/TerrainData.h"
 
 #include <gtest/gtest.h>
 
@@ -32,15 +32,7 @@ private:
 };
 
 // Collects the ErrorBox texts of the current thread while it lives.
-class ErrorBoxRecorder {
-public:
-    ErrorBoxRecorder();
-    const std::vector<std::string>& Texts() const { return texts_; }
-
-private:
-    std::vector<std::string> texts_;
-    ScopedErrorBoxHandler scope_;
-};
+using ErrorBoxRecorder = ErrorBoxCapture;
 
 // Lets only limit more bytes reach ReplacingOutputFile writes while it
 // lives, as a full disk would.

@@ -1,8 +1,9 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "ByteOrder.h"
-#include "TilePictures.h"
+#include "base/ByteOrder.h"
+#include "era/TilePictures.h"
+#include "TestEra.h"
 
 #include <functional>
 #include <sstream>

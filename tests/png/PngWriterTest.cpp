@@ -4,7 +4,7 @@
 #include "AllocationProbe.h"
 #include "TestSupport.h"
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 #include "PngWriter.h"
 
 #include <random>
@@ -27,7 +27,7 @@ TEST(PngWriter, MemoryRunningOutWhileLibpngWritesIsOutOfMemory)
 {
     constexpr uint16_t side = 2000;
     const std::vector<uint8_t> raster = Noise(std::size_t{side} * side);
-    const BmpPalette palette{};
+    const BitmapPalette palette{};
     const std::size_t whole = EncodePng(raster.data(), side, side, palette).size();
     ASSERT_GT(whole, std::size_t{side} * side / 2);
 
@@ -40,7 +40,7 @@ TEST(PngWriter, ALibpngErrorBecomesAnExceptionWithItsReasonAndPrintsNothing)
     const uint8_t pixel = 0;
     ::testing::internal::CaptureStderr();
     try {
-        EncodePng(&pixel, 0, 1, BmpPalette{});
+        EncodePng(&pixel, 0, 1, BitmapPalette{});
         ADD_FAILURE() << "an image of width 0 cannot be encoded";
     } catch (const Exception& error) {
         EXPECT_EQ(error.Message(), "PNG encoder failed: Invalid IHDR data");

@@ -4,8 +4,8 @@
 // child process, held by a write hook right after it has written a part.
 #include "TestSupport.h"
 
-#include "FileLayer.h"
 #include "ScenarioWriter.h"
+#include "system/FaultInjection.h"
 #include "Thumbnailer.h"
 
 #include <csignal>
@@ -36,7 +36,7 @@ protected:
         const pid_t child = ::fork();
         if (child == 0) {
             ::close(ready[0]);
-            SetWriteHookForTesting([&] {
+            fault_injection::RunAfterEachWrite([&] {
                 [[maybe_unused]] const ssize_t told = ::write(ready[1], "w", 1);
                 for (;;)
                     ::pause();

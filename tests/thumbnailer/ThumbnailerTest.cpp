@@ -1,13 +1,14 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "BuiltinTileset.h"
 #include "DemoData.h"
-#include "MakeMinimap.h"
+#include "minimap/MakeMinimap.h"
 #include "PlantedLinks.h"
 #include "PngWriter.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 #include "Thumbnailer.h"
+#include "tileset/BuiltinTileset.h"
 
 #include <algorithm>
 #include <fcntl.h>
@@ -25,7 +26,7 @@ namespace {
 struct ThumbnailerRun {
     int Status;
     std::string Out;
-    std::string Err;
+    std::string Error;
 };
 
 ThumbnailerRun RunThumbnailer(const std::vector<std::string>& args, const std::string& settingsFile = "")
@@ -96,7 +97,7 @@ TEST_F(ThumbnailerTest, WritesTheMinimapAtTheAskedSideCappedAt1024)
         args.insert(args.end(), {Scenario(), Output()});
         const ThumbnailerRun run = RunThumbnailer(args);
         EXPECT_EQ(run.Status, 0);
-        EXPECT_EQ(run.Err, "");
+        EXPECT_EQ(run.Error, "");
         EXPECT_EQ(run.Out, "");
         ExpectSamePicture(DecodePng(Output()), Reference(Scenario(), dir.File("reference/r.png"), c.Side, true));
         // Nothing but OUTPUT: no temporary file beside it or the scenario.
@@ -140,7 +141,7 @@ TEST_F(ThumbnailerTest, TheSettingsChooseTheUnitsAndAnArchiveThatLoadsWhichItNev
 
         const ThumbnailerRun run = RunThumbnailer({"-s", "96", Scenario(), Output()}, settingsFile);
         EXPECT_EQ(run.Status, 0);
-        EXPECT_EQ(run.Err, "");
+        EXPECT_EQ(run.Error, "");
         ExpectSamePicture(DecodePng(Output()),
                           Reference(Scenario(), dir.File("reference/r.png"), 96, c.Units, c.ExpectedArchive));
         if (c.Settings.empty()) {
@@ -193,10 +194,10 @@ TEST_F(ThumbnailerTest, AFailureIsOneLineWithStatusOneAndLeavesNoOutput)
         const ThumbnailerRun run = RunThumbnailer(c.Args);
         EXPECT_EQ(run.Status, 1);
         EXPECT_EQ(run.Out, "");
-        EXPECT_EQ(run.Err.rfind("tessel-thumbnailer: ", 0), 0u) << run.Err;
-        EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
-        EXPECT_EQ(run.Err.back(), '\n');
-        EXPECT_NE(run.Err.find(c.Says), std::string::npos) << run.Err;
+        EXPECT_EQ(run.Error.rfind("tessel-thumbnailer: ", 0), 0u) << run.Error;
+        EXPECT_EQ(std::count(run.Error.begin(), run.Error.end(), '\n'), 1) << run.Error;
+        EXPECT_EQ(run.Error.back(), '\n');
+        EXPECT_NE(run.Error.find(c.Says), std::string::npos) << run.Error;
         EXPECT_TRUE(FolderEntries(dir.File("out")).empty());
         EXPECT_EQ(FolderEntries(dir.File("maps")), (std::vector<std::string>{"era7.pud", "folder.pud", "garbage.pud", "map.pud", "pipe.pud"}));
         EXPECT_EQ(ReadFileBytes(Scenario()), scenarioBytes);
@@ -253,7 +254,7 @@ TEST_F(ThumbnailerTest, AnOutputThatExistsIsWrittenInPlaceForTheHandleItsMakerHo
         const HeldOutput held(Output(), c.Before);
         const ThumbnailerRun run = RunThumbnailer({"-s", "128", Scenario(), Output()});
         EXPECT_EQ(run.Status, 0);
-        EXPECT_EQ(run.Err, "");
+        EXPECT_EQ(run.Error, "");
         EXPECT_TRUE(held.StillNamedBy(Output()));
         EXPECT_EQ(held.Read(), ReadFileBytes(Output()));
         ExpectSamePicture(DecodePng(Output()), Reference(Scenario(), dir.File("reference/r.png"), 128, true));
@@ -275,9 +276,9 @@ TEST_F(ThumbnailerTest, AFailureLeavesNoImageInAnOutputWrittenInPlace)
             run = RunThumbnailer({"-s", "128", fullDisk ? Scenario() : dir.File("maps/garbage.pud"), Output()});
         }
         EXPECT_EQ(run.Status, 1);
-        EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+        EXPECT_EQ(std::count(run.Error.begin(), run.Error.end(), '\n'), 1) << run.Error;
         if (fullDisk) {
-            EXPECT_NE(run.Err.find("Error writing PNG file: Disk full"), std::string::npos) << run.Err;
+            EXPECT_NE(run.Error.find("Error writing PNG file: Disk full"), std::string::npos) << run.Error;
         }
         EXPECT_TRUE(held.StillNamedBy(Output()));
         EXPECT_EQ(held.Read(), std::vector<uint8_t>{});
@@ -299,7 +300,7 @@ TEST_F(ThumbnailerTest, AnOutputLinkAnotherUserPlantedInASharedFolderIsRefusedAn
         planted.Plant(link, target);
         const ThumbnailerRun run = RunThumbnailer({"-s", "64", Scenario(), link});
         EXPECT_EQ(run.Status, 1);
-        EXPECT_NE(run.Err.find("File access denied"), std::string::npos) << run.Err;
+        EXPECT_NE(run.Error.find("File access denied"), std::string::npos) << run.Error;
         fs::remove(link);
     }
     EXPECT_EQ(ReadText(dir.File("victim.conf")), "keep");

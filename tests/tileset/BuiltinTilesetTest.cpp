@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
-#include "BuiltinTileset.h"
-#include "Exceptions.h"
-#include "MakeMinimap.h"
+#include "base/Exceptions.h"
+#include "minimap/MakeMinimap.h"
 #include "ScenarioWriter.h"
-#include "TileCodes.h"
+#include "tileset/BuiltinTileset.h"
+#include "tileset/TileCodes.h"
 
 #include <algorithm>
 #include <map>

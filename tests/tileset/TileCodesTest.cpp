@@ -1,5 +1,5 @@
-#include "TerrainData.h"
-#include "TileCodes.h"
+#include "era/TerrainData.h"
+#include "tileset/TileCodes.h"
 
 #include <gtest/gtest.h>
 

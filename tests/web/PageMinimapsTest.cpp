@@ -4,11 +4,12 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
-#include "BuiltinTileset.h"
 #include "DemoData.h"
-#include "MakeMinimap.h"
 #include "PageMinimaps.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
+#include "minimap/MakeMinimap.h"
+#include "tileset/BuiltinTileset.h"
 
 namespace tessel::test {
 namespace {
@@ -21,7 +22,7 @@ using web::PageMinimaps;
 struct BitmapContent {
     int32_t Side = 0;
     std::vector<uint8_t> Pixels;  // row 0 (the top) first
-    BmpPalette Palette{};
+    BitmapPalette Palette{};
 };
 
 BitmapContent ReadBitmap(const std::string& path)

@@ -1,7 +1,8 @@
 #include "ArchiveEras.h"
 
-#include "ErrorBox.h"
-#include "Exceptions.h"
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
+#include "era/Era.h"
 
 #include <new>
 

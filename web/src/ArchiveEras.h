@@ -4,8 +4,8 @@
 // what it would report with the archive read afresh for it.
 #pragma once
 
-#include "TerrainData.h"
-#include "TilePictures.h"
+#include "era/TerrainData.h"
+#include "era/TilePictures.h"
 
 #include <map>
 #include <memory>

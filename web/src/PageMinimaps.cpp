@@ -1,8 +1,8 @@
 #include "PageMinimaps.h"
 
-#include "BuiltinTileset.h"
-#include "ErrorBox.h"
-#include "Exceptions.h"
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
+#include "tileset/BuiltinTileset.h"
 
 namespace tessel::web {
 
@@ -38,7 +38,7 @@ PageMinimap PageMinimaps::Render(const MinimapRequest& request)
     PageMinimap minimap;
     MinimapBackend backend = BackendFor(request);
     backend.WriteImage = [&minimap](const uint8_t* raster, uint16_t width, uint16_t height, const std::string&,
-                                    const BmpPalette& palette) {
+                                    const BitmapPalette& palette) {
         minimap.Side = width;
         minimap.Pixels.assign(raster, raster + static_cast<std::size_t>(width) * height);
         minimap.Palette = palette;

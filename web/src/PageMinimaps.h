@@ -4,9 +4,9 @@
 #pragma once
 
 #include "ArchiveEras.h"
-#include "BmpWriter.h"
-#include "MakeMinimap.h"
-#include "ScenarioInfo.h"
+#include "image/BmpWriter.h"
+#include "minimap/MakeMinimap.h"
+#include "scenario/ScenarioInfo.h"
 
 #include <cstdint>
 #include <optional>
@@ -28,7 +28,7 @@ struct PageMinimap {
     std::vector<std::string> Messages;
     int32_t Side = 0;
     std::vector<uint8_t> Pixels;  // Side x Side palette indexes, row 0 first
-    BmpPalette Palette{};
+    BitmapPalette Palette{};
 };
 
 class PageMinimaps {

@@ -2,7 +2,8 @@
 // scenario as JavaScript calls them. Files are paths in the module's file
 // system, where the worker puts them.
 #include "PageMinimaps.h"
-#include "ScenarioChunks.h"
+#include "era/Era.h"
+#include "scenario/ScenarioChunks.h"
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>

@@ -1,0 +1,96 @@
+// What the file classes do without the system: the input file's read-ahead
+// and the replacing output file's write buffer.
+#include "system/FileLayer.h"
+
+#include "system/FaultInjection.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tessel {
+
+void InputFile::Seek(int64_t position)
+{
+    if (file_ == NoFile)
+        throw EInOutError(io_error::FileNotOpen);
+    if (position < 0)
+        throw EInOutError(io_error::NegativeSeek);
+    position_ = position;
+}
+
+std::size_t InputFile::ReadUpTo(void* buffer, std::size_t count)
+{
+    if (file_ == NoFile)
+        throw EInOutError(io_error::FileNotOpen);
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const int64_t readAheadEnd = readAheadStart_ + static_cast<int64_t>(readAheadLength_);
+        if (position_ >= readAheadStart_ && position_ < readAheadEnd) {
+            const std::size_t piece = std::min(count - done, static_cast<std::size_t>(readAheadEnd - position_));
+            std::memcpy(out + done, readAhead_.get() + (position_ - readAheadStart_), piece);
+            done += piece;
+            position_ += static_cast<int64_t>(piece);
+            continue;
+        }
+        if (count - done >= ReadAheadSize) {
+            const std::size_t got = ReadFromSystem(out + done, count - done, position_);
+            done += got;
+            position_ += static_cast<int64_t>(got);
+            break;
+        }
+        if (!readAhead_)
+            readAhead_ = std::make_unique_for_overwrite<unsigned char[]>(ReadAheadSize);  // filled by the read below
+        readAheadLength_ = 0;  // forget the old block before a read that may fail
+        readAheadStart_ = position_;
+        readAheadLength_ = ReadFromSystem(readAhead_.get(), ReadAheadSize, position_);
+        if (readAheadLength_ == 0)
+            break;
+    }
+    return done;
+}
+
+void InputFile::ReadExact(void* buffer, std::size_t count)
+{
+    if (ReadUpTo(buffer, count) != count)
+        throw EInOutError(io_error::ReadBeyondEnd);
+}
+
+void ReplacingOutputFile::Write(const void* buffer, std::size_t count)
+{
+    if (file_ == NoFile)
+        throw EInOutError(io_error::FileNotOpen);
+    const std::size_t allowed = fault_injection::WritableBytes(count);
+    const auto* in = static_cast<const unsigned char*>(buffer);
+    if (buffer_.size() + allowed > BufferSize)
+        Flush();
+    if (allowed >= BufferSize) {
+        WriteToSystem(in, allowed);
+    } else {
+        // The whole buffer at once: growing it step by step would copy the
+        // bytes already taken again at every step.
+        if (buffer_.capacity() < BufferSize)
+            buffer_.reserve(BufferSize);
+        buffer_.insert(buffer_.end(), in, in + allowed);
+    }
+    position_ += static_cast<int64_t>(allowed);
+    if (allowed != count)
+        throw EInOutError(io_error::DiskFull);
+}
+
+void ReplacingOutputFile::Flush()
+{
+    if (file_ == NoFile)
+        throw EInOutError(io_error::FileNotOpen);
+    if (buffer_.empty())
+        return;
+    // The bytes leave the buffer either way: a file whose flush failed is
+    // never committed.
+    struct ClearOnExit {
+        std::vector<unsigned char>& bytes;
+        ~ClearOnExit() { bytes.clear(); }
+    } clear{buffer_};
+    WriteToSystem(buffer_.data(), buffer_.size());
+}
+
+}  // namespace tessel
