@@ -21,7 +21,7 @@ ArchiveEras::Era& ArchiveEras::Load(const std::string& archivePath, int32_t era)
         return found->second;
     Era loaded;
     {
-        ScopedErrorBoxHandler collect([&loaded](const std::string& text) { loaded.Boxes.push_back(text); });
+        ErrorBoxCapture capture;
         try {
             auto terrain = std::make_shared<TTerrainData>();
             terrain->LoadFromMaindat(archivePath, era);
@@ -31,6 +31,7 @@ ArchiveEras::Era& ArchiveEras::Load(const std::string& archivePath, int32_t era)
         } catch (const std::bad_alloc&) {
             loaded.Failure = EOutOfMemory().Message();
         }
+        loaded.Boxes = capture.TakeTexts();
     }
     return eras_.emplace(era, std::move(loaded)).first->second;
 }

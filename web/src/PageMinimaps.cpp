@@ -24,13 +24,17 @@ void PageMinimaps::Make(const MinimapRequest& request, const std::string& output
     settings.DspUnits = request.Units;
     settings.MainDat = request.ArchivePath;
 
-    ScopedErrorBoxHandler collect([&minimap](const std::string& text) { minimap.Messages.push_back(text); });
+    ErrorBoxCapture boxes;
+    std::string failure;
     try {
         minimap.Made = MakeMinimap(request.ScenarioPath, outputPath, settings, backend);
     } catch (const std::exception& error) {
         minimap.Made = false;
-        minimap.Messages.push_back(std::string("Error: ") + error.what());
+        failure = std::string("Error: ") + error.what();
     }
+    minimap.Messages = boxes.TakeTexts();
+    if (!failure.empty())
+        minimap.Messages.push_back(failure);
 }
 
 PageMinimap PageMinimaps::Render(const MinimapRequest& request)
