@@ -57,14 +57,20 @@ TEST(GalleryCards, ACardsRecordHoldsWhatTheCardShowsWithOneSeatLetterPerSlot)
     info.Slots[4] = {PlayerController::PassiveComputer, PlayerRace::Orc, 0, 0, 0, std::nullopt};
     info.Slots[5] = {PlayerController::Computer, std::nullopt, 0, 0, 0, std::nullopt};
     info.Slots[6] = {PlayerController::Human, PlayerRace::Neutral, 0, 0, 0, std::nullopt};
+    info.RescueSlots = 2;
     JsonObject map = cli::ScenarioJson("sub/snow.pud", info);
     map["minimap"] = "minimaps/sub/snow.png";
-    EXPECT_EQ(cli::CardRecord(map), JsonObject::parse(R"(["sub/snow.pud", 64, "winter", 3, "Snow", 150000, 2,
-                                                          "oH---Nn-", "minimaps/sub/snow.png"])"));
+    map["preview"] = "previews/sub/snow.png";
+    map["scenario"] = "minimaps/sub/snow.pud";
+    EXPECT_EQ(cli::CardRecord(map, "a/snow.pud"),
+              JsonObject::parse(R"(["sub/snow.pud", 64, "winter", 3, "Snow", 150000, 2, "oH---Nn-",
+                                    "minimaps/sub/snow.png", 2, "previews/sub/snow.png", "minimaps/sub/snow.pud",
+                                    "a/snow.pud"])"));
 
     // A file without player slots says nothing of seats.
     EXPECT_EQ(cli::CardRecord(CardOf("bare.pud")),
-              JsonObject::parse(R"(["bare.pud", 0, "forest", null, null, 0, 0, null, "minimaps/bare.pud"])"));
+              JsonObject::parse(R"(["bare.pud", 0, "forest", null, null, 0, 0, null, "minimaps/bare.pud", null, null,
+                                    null, null])"));
 }
 
 // Where the parts change: no card, the first part full and one past it,
