@@ -92,10 +92,11 @@ JsonObject CardRecord(const JsonObject& map, const JsonObject& copyOf)
 {
     const std::string seats = Seats(map);
     const auto field = [&map](const char* key) { return map.contains(key) ? map.at(key) : JsonObject(nullptr); };
+    const bool hasScenario = map.contains("scenario") && map.at("scenario").is_string();
     return JsonObject::array({map.at("path"), map.at("side"), map.at("era_name"), map.at("players"),
                               map.at("description"), map.at("gold"), map.at("gold_mines"),
                               seats.empty() ? JsonObject(nullptr) : JsonObject(seats), map.at("minimap"),
-                              field("rescue_slots"), field("preview"), field("scenario"), copyOf});
+                              field("rescue_slots"), copyOf, hasScenario ? 1 : 0});
 }
 
 std::vector<JsonObject> OriginalsOfCopies(const std::vector<const JsonObject*>& cards)
@@ -122,6 +123,10 @@ std::vector<JsonObject> CardTableParts(const std::vector<const JsonObject*>& car
         ranges.emplace_back(first, std::min(cards.size(), first + PartCards));
     const std::vector<JsonObject> originals = OriginalsOfCopies(cards);
     const auto copies = std::count_if(originals.begin(), originals.end(), [](const JsonObject& o) { return !o.is_null(); });
+    const bool previews = std::any_of(cards.begin(), cards.end(), [](const JsonObject* card) {
+        const auto preview = card->find("preview");
+        return preview != card->end() && preview->is_string() && preview->get<std::string>().rfind("previews/", 0) == 0;
+    });
     std::vector<JsonObject> parts;
     for (const auto& [first, end] : ranges) {
         JsonObject records = JsonObject::array();
@@ -131,6 +136,7 @@ std::vector<JsonObject> CardTableParts(const std::vector<const JsonObject*>& car
                                    {"count", cards.size()},
                                    {"failed", failed},
                                    {"copies", copies},
+                                   {"previews", previews},
                                    {"parts", ranges.size()},
                                    {"cards", std::move(records)}});
     }

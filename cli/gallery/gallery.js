@@ -28,7 +28,7 @@
   // The table: maps[k] is the k-th map in name order once its part is in,
   // null before.
   const parts = self.galleryParts = self.galleryParts || [];
-  const head = parts[0] || { count: 0, parts: 1, failed: 0, copies: 0 };
+  const head = parts[0] || { count: 0, parts: 1, failed: 0, copies: 0, previews: false };
   const maps = new Array(head.count).fill(null);
   let partsTaken = 0;
   let complete = false;
@@ -38,16 +38,21 @@
     for (; partsTaken < parts.length; ++partsTaken) {
       const part = parts[partsTaken];
       part.cards.forEach((record, k) => {
-        const [path, side, era, players, description, gold, goldMines, seats, minimap, rescue, preview, scenario,
-          copyOf] = record;
+        const [path, side, era, players, description, gold, goldMines, seats, minimap, rescue, copyOf, hasScenario] =
+          record;
         maps[part.first + k] = {
-          path, side, era, players, description, gold, goldMines, seats, minimap, rescue, preview, scenario, copyOf,
+          path, side, era, players, description, gold, goldMines, seats, minimap, rescue, copyOf, hasScenario,
           text: null,
         };
       });
     }
     complete = partsTaken + partsMissing.length >= head.parts;
   }
+
+  // The larger picture lies in previews/ as the minimap lies in minimaps/,
+  // where the site has them; the scenario's copy beside the minimap.
+  const previewOf = (map) => (head.previews ? map.minimap.replace(/^minimaps\//, "previews/") : map.minimap);
+  const scenarioOf = (map) => (map.hasScenario ? map.minimap.replace(/\.png$/, ".pud") : null);
 
   // The file name without its folder and its ".pud".
   function mapName(path) {
@@ -101,7 +106,7 @@
     card.dataset.players = map.players === null ? "" : String(map.players);
 
     const link = card.querySelector(".minimap");
-    link.href = map.preview || map.minimap;
+    link.href = previewOf(map);
     link.setAttribute("aria-label", "Minimap of " + name + ", larger");
     const image = link.querySelector("img");
     image.alt = "Minimap of " + name;
@@ -126,8 +131,9 @@
       copy.hidden = false;
     }
     const download = card.querySelector(".download");
-    if (map.scenario) {
-      download.href = map.scenario;
+    const scenario = scenarioOf(map);
+    if (scenario) {
+      download.href = scenario;
       download.download = name + ".pud";
       download.querySelector(".file").textContent = name + ".pud";
     } else {

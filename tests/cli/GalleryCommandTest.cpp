@@ -251,6 +251,7 @@ TEST_F(GalleryCommand, EachMapHasALargerPictureAndACopyOfItsScenarioInsideTheSit
     ASSERT_EQ(Gallery({"--size", "1024", dir.File("maps")}).Status, 0);
     EXPECT_EQ(Maps()[1]["preview"], "minimaps/top.png");
     EXPECT_FALSE(FileExists(dir.File("site/previews/top.png")));
+    EXPECT_NE(ReadText(dir.File("site/cards/1.js")).find(R"("previews":false)"), std::string::npos);
 }
 
 TEST(GalleryMapFiles, TheLargerPictureDoublesEachSideUpToItsLargest)
@@ -288,9 +289,10 @@ TEST_F(GalleryCommand, ByteIdenticalMapsAreCopiesOfTheFirstInNameOrder)
     const std::string part = ReadText(dir.File("site/cards/1.js"));
     const JsonObject table = JsonObject::parse(part.substr(part.find('{'), part.rfind('}') - part.find('{') + 1));
     EXPECT_EQ(table["copies"], 2);
+    EXPECT_EQ(table["previews"], true);
     std::map<std::string, JsonObject> copyOf;
     for (const JsonObject& record : table["cards"])
-        copyOf[record[0]] = record[12];
+        copyOf[record[0]] = record[10];
     EXPECT_EQ(copyOf, (std::map<std::string, JsonObject>{{"a/twin.pud", nullptr},
                                                          {"b/twin.pud", "a/twin.pud"},
                                                          {"c/Twin copy.pud", "a/twin.pud"},
