@@ -7,10 +7,54 @@
 #include "RenderCommand.h"
 #include "text/TerminalName.h"
 
+#include <algorithm>
+#include <array>
 #include <exception>
 #include <map>
+#include <string_view>
 
 namespace tessel::cli {
+
+namespace {
+
+constexpr std::array<std::string_view, 4> Commands{"render", "info", "gallery", "demo"};
+
+// Insertions, deletions and replacements that turn one word into the other.
+std::size_t EditDistance(std::string_view from, std::string_view to)
+{
+    std::vector<std::size_t> row(to.size() + 1);
+    for (std::size_t k = 0; k < row.size(); ++k)
+        row[k] = k;
+    for (std::size_t i = 1; i <= from.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t k = 1; k <= to.size(); ++k) {
+            const std::size_t above = row[k];
+            row[k] = std::min({above + 1, row[k - 1] + 1, diagonal + (from[i - 1] == to[k - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row.back();
+}
+
+}  // namespace
+
+std::optional<std::string> NearestCommand(std::string_view typed)
+{
+    std::optional<std::string> nearest;
+    std::size_t best = 3;  // two edits at most: a typing slip, not another word
+    for (const std::string_view command : Commands) {
+        // A word much longer than every command is no slip; and this bounds the work.
+        if (typed.size() > command.size() + 2)
+            continue;
+        const std::size_t distance = EditDistance(typed, command);
+        if (distance < best && distance < command.size() / 2 + 1) {
+            best = distance;
+            nearest = std::string(command);
+        }
+    }
+    return nearest;
+}
 
 namespace {
 
@@ -51,7 +95,11 @@ int RunCli(const std::vector<std::string>& arguments, Console& console)
             return Dispatch(ParseGalleryOptions(rest), console, RunGallery);
         if (command == "demo")
             return Dispatch(ParseDemoOptions(rest), console, RunDemo);
-        throw UsageError("unknown command \"" + command + "\"");
+        console.Error << "tessel-cli: " << TerminalName("unknown command \"" + command + "\"") << '\n';
+        if (const auto nearest = NearestCommand(command))
+            console.Error << "Did you mean '" << *nearest << "'?\n";
+        console.Error << "Try 'tessel-cli --help'.\n";
+        return ExitUsage;
     } catch (const UsageError& error) {
         // The text quotes what was typed: escaped as a whole, like a name.
         console.Error << "tessel-cli: " << TerminalName(error.what()) << "\nTry 'tessel-cli "

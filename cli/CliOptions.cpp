@@ -38,7 +38,7 @@ const char* const RenderUsage =
     "  -o, --output DIR      output folder (default: the current folder; created when missing)\n"
     "  -a, --archive FILE    the game archive MAINDAT.WAR (default: MainDat of the settings)\n"
     "      --builtin-tileset render with Tessel's own tileset instead of the game archive\n"
-    "      --size N          image side in pixels for every map size\n"
+    "      --size N          image side in pixels for every map size (default: 160, or the settings file's)\n"
     "      --size32 N        image side for maps of 32 tiles (likewise --size64, --size96, --size128)\n"
     "      --units           paint units over the terrain\n"
     "      --no-units        terrain only\n"
@@ -57,14 +57,18 @@ const char* const RenderUsage =
     "SIGINT, SIGTERM, SIGHUP or SIGPIPE (the minimaps written so far stay).\n";
 
 const char* const InfoUsage =
-    "Usage: tessel-cli info [--json] [--builtin-tileset] PATH...\n"
+    "Usage: tessel-cli info [--long | --short | --json] [--builtin-tileset] PATH...\n"
     "\n"
     "Shows, for each scenario file (and every .pud file under each folder), its\n"
     "era, map side and unit count, format version, description, players, gold\n"
     "mines and oil patches, and each player slot's controller, race, starting\n"
-    "resources and start location; or why it cannot be read.\n"
+    "resources and start location; or why it cannot be read. One scenario is\n"
+    "shown in full; several are shown one line each:\n"
+    "  NAME: ERA, S x S tiles, N units; seats H human, C computer, R rescue; gold G in M mines; \"DESCRIPTION\"\n"
     "\n"
     "Options:\n"
+    "  -l, --long            the full form, also for several scenarios\n"
+    "  -s, --short           one line per scenario, also for a single one\n"
     "      --json            one JSON object per line\n"
     "      --builtin-tileset also count the tiles the built-in tileset has no picture for\n"
     "  -h, --help            show this text\n";
@@ -297,6 +301,8 @@ std::variant<InfoOptions, HelpRequest> ParseInfoOptions(const std::vector<std::s
     ArgumentWalker walker(arguments);
     walker.Flag({"-h", "--help"}, [&] { help = true; });
     walker.Flag({"--json"}, [&] { options.Json = true; });
+    walker.Flag({"-l", "--long"}, [&] { options.Detailed = true; });
+    walker.Flag({"-s", "--short"}, [&] { options.Detailed = false; });
     walker.Flag({"--builtin-tileset"}, [&] { options.BuiltinTileset = true; });
     options.Paths = walker.Run();
     if (help)

@@ -47,6 +47,9 @@ inline constexpr int32_t GalleryImageSide = 160;
 struct InfoOptions {
     std::vector<std::string> Paths;
     bool Json = false;
+    // The detailed text form (true) or a line per scenario (false); unset:
+    // detailed for a single scenario only.
+    std::optional<bool> Detailed;
     // Also count the tiles that the built-in tileset has no picture for.
     bool BuiltinTileset = false;
 };

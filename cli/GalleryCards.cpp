@@ -1,6 +1,7 @@
 #include "GalleryCards.h"
 
 #include <algorithm>
+#include <map>
 
 namespace tessel::cli {
 
@@ -87,12 +88,32 @@ std::vector<const JsonObject*> CardsInNameOrder(const JsonObject& maps)
     return cards;
 }
 
-JsonObject CardRecord(const JsonObject& map)
+JsonObject CardRecord(const JsonObject& map, const JsonObject& copyOf)
 {
     const std::string seats = Seats(map);
+    const auto field = [&map](const char* key) { return map.contains(key) ? map.at(key) : JsonObject(nullptr); };
+    const bool hasScenario = map.contains("scenario") && map.at("scenario").is_string();
     return JsonObject::array({map.at("path"), map.at("side"), map.at("era_name"), map.at("players"),
                               map.at("description"), map.at("gold"), map.at("gold_mines"),
-                              seats.empty() ? JsonObject(nullptr) : JsonObject(seats), map.at("minimap")});
+                              seats.empty() ? JsonObject(nullptr) : JsonObject(seats), map.at("minimap"),
+                              field("rescue_slots"), copyOf, hasScenario ? 1 : 0});
+}
+
+std::vector<JsonObject> OriginalsOfCopies(const std::vector<const JsonObject*>& cards)
+{
+    std::map<std::string, const JsonObject*> first;  // by SHA-256
+    std::vector<JsonObject> originals;
+    originals.reserve(cards.size());
+    for (const JsonObject* card : cards) {
+        const auto hash = card->find("sha256");
+        if (hash == card->end() || !hash->is_string()) {
+            originals.emplace_back(nullptr);
+            continue;
+        }
+        const auto [known, added] = first.try_emplace(hash->get<std::string>(), card);
+        originals.push_back(added ? JsonObject(nullptr) : known->second->at("path"));
+    }
+    return originals;
 }
 
 std::vector<JsonObject> CardTableParts(const std::vector<const JsonObject*>& cards, std::size_t failed)
@@ -100,14 +121,22 @@ std::vector<JsonObject> CardTableParts(const std::vector<const JsonObject*>& car
     std::vector<std::pair<std::size_t, std::size_t>> ranges{{0, std::min(cards.size(), FirstPartCards)}};
     for (std::size_t first = ranges.back().second; first < cards.size(); first += PartCards)
         ranges.emplace_back(first, std::min(cards.size(), first + PartCards));
+    const std::vector<JsonObject> originals = OriginalsOfCopies(cards);
+    const auto copies = std::count_if(originals.begin(), originals.end(), [](const JsonObject& o) { return !o.is_null(); });
+    const bool previews = std::any_of(cards.begin(), cards.end(), [](const JsonObject* card) {
+        const auto preview = card->find("preview");
+        return preview != card->end() && preview->is_string() && preview->get<std::string>().rfind("previews/", 0) == 0;
+    });
     std::vector<JsonObject> parts;
     for (const auto& [first, end] : ranges) {
         JsonObject records = JsonObject::array();
         for (std::size_t k = first; k < end; ++k)
-            records.push_back(CardRecord(*cards[k]));
+            records.push_back(CardRecord(*cards[k], originals[k]));
         parts.push_back(JsonObject{{"first", first},
                                    {"count", cards.size()},
                                    {"failed", failed},
+                                   {"copies", copies},
+                                   {"previews", previews},
                                    {"parts", ranges.size()},
                                    {"cards", std::move(records)}});
     }

@@ -32,15 +32,26 @@ std::string NameOrderKey(std::string_view path);
 std::vector<const JsonObject*> CardsInNameOrder(const JsonObject& maps);
 
 // One card as the table holds it: [path, side, era_name, players,
-// description, gold, gold_mines, seats, minimap], where seats has one
-// letter per player slot: h, o or n for a human player of that race, H, O
-// or N for a computer, "-" for no player; null when players is.
-JsonObject CardRecord(const JsonObject& map);
+// description, gold, gold_mines, seats, minimap, rescue_slots, copy_of,
+// has_scenario], where seats has one letter per player slot: h, o or n for
+// a human player and the race the file offers first, H, O or N for a
+// computer of that race, "-" for no player; null when players is. copy_of
+// is the path of the map that this one is a byte-identical copy of, or
+// null; has_scenario is 1 when the site holds the scenario's copy, else 0.
+// The page finds the copy and the larger picture from the minimap's URL
+// (GalleryMapFiles.h), so that the table stays small. A field that map
+// lacks is null.
+JsonObject CardRecord(const JsonObject& map, const JsonObject& copyOf = nullptr);
+
+// For each card in name order, the path of the first card before it with
+// the same "sha256", or null: the original of a byte-identical copy.
+std::vector<JsonObject> OriginalsOfCopies(const std::vector<const JsonObject*>& cards);
 
 // The parts of the table, in order, for the cards in name order and the
 // number of maps that failed: each {"first": its first card's place,
-// "count": all cards, "failed", "parts": how many parts, "cards": its
-// records}. There is always a first part, also for no cards.
+// "count": all cards, "failed", "copies": cards that copy an earlier one,
+// "previews": whether the site has larger pictures, "parts": how many
+// parts, "cards": its records}. There is always a first part, also for no cards.
 std::vector<JsonObject> CardTableParts(const std::vector<const JsonObject*>& cards, std::size_t failed);
 
 // Where part index (0 for the first) lies below the gallery's folder; the

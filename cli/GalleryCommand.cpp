@@ -3,6 +3,7 @@
 #include "base/ErrorBox.h"
 #include "base/Exceptions.h"
 #include "EraCache.h"
+#include "GalleryMapFiles.h"
 #include "GalleryPage.h"
 #include "JobsInOrder.h"
 #include "minimap/MakeMinimap.h"
@@ -16,14 +17,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <optional>
+#include <set>
 
 namespace fs = std::filesystem;
 
 namespace tessel::cli {
 
 namespace {
-
-constexpr const char* MinimapFolder = "minimaps";
 
 // One map of the gallery: its object in the page's data, whether its
 // minimap was written, and what ErrorBox showed when it failed.
@@ -41,10 +42,54 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return text;
 }
 
+// What every job of a gallery shares: where the site is, the settings of
+// the card images and of the larger pictures (none where they would be no
+// larger), the identities of the run's scenarios (no copy is written over
+// one), and how images are made.
+struct GalleryRun {
+    std::string Folder;
+    TMinimapSettings CardSettings;
+    std::optional<TMinimapSettings> PreviewSettings;
+    std::set<FileIdentity> Scenarios;
+    MinimapBackend Backend;
+};
+
+// Writes the larger picture and the scenario's copy, and puts their URLs,
+// the minimap's and the scenario's SHA-256 into data. They come before the
+// card's image, so that a card image on disk stands for a complete map.
+// Returns what went wrong, nothing when all is written.
+std::vector<std::string> WriteMapFiles(const RenderJob& job, const std::string& image, const GalleryRun& run,
+                                       JsonObject& data)
+{
+    const std::string minimap = std::string(MinimapFolder) + "/" + image;
+    std::string preview = minimap;
+    if (run.PreviewSettings) {
+        preview = std::string(PreviewFolder) + "/" + image;
+        RenderJob previewJob = job;
+        previewJob.Output = JoinPath(run.Folder, preview);
+        if (const auto identity = IdentityOfFile(previewJob.Output); identity && run.Scenarios.contains(*identity))
+            previewJob.Refusal = "Error: the larger minimap would replace a scenario file of the run";
+        RenderOutcome rendered = RunRenderJob(previewJob, *run.PreviewSettings, run.Backend);
+        if (!rendered.Written)
+            return rendered.Messages;
+    }
+    const std::string copyName = std::string(MinimapFolder) + "/" + ScenarioCopyName(image);
+    ScenarioCopy copy;
+    try {
+        copy = CopyScenario(job.Input.Path, JoinPath(run.Folder, copyName), run.Scenarios);
+    } catch (const Exception& error) {
+        return {"Error: " + error.Message()};
+    }
+    data["minimap"] = RelativeUrl(minimap);
+    data["preview"] = RelativeUrl(preview);
+    data["scenario"] = copy.Available ? JsonObject(RelativeUrl(copyName)) : JsonObject(nullptr);
+    data["sha256"] = copy.Sha256;
+    return {};
+}
+
 // Reads what the scenario holds, then renders it as render would; a file
 // the minimap reader refuses fails with the message a render gives it.
-GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& image, const TMinimapSettings& settings,
-                               const MinimapBackend& backend)
+GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& image, const GalleryRun& run)
 {
     GalleryOutcome outcome;
     std::string failure = job.Refusal;
@@ -62,24 +107,27 @@ GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& image, c
         outcome.Data = FailureJson(job.Name, failure);
         return outcome;
     }
-    RenderOutcome rendered = RunRenderJob(job, settings, backend);
-    outcome.Written = rendered.Written;
-    outcome.Messages = std::move(rendered.Messages);
     outcome.Data = ScenarioJson(job.Name, info);
-    if (rendered.Written)
-        outcome.Data["minimap"] = RelativeUrl(image);
-    else
+    outcome.Messages = WriteMapFiles(job, image, run, outcome.Data);
+    if (outcome.Messages.empty()) {
+        RenderOutcome rendered = RunRenderJob(job, run.CardSettings, run.Backend);
+        outcome.Written = rendered.Written;
+        outcome.Messages = std::move(rendered.Messages);
+    }
+    if (!outcome.Written) {
+        for (const char* key : {"minimap", "preview", "scenario", "sha256"})
+            outcome.Data.erase(key);
         outcome.Data["error"] = JoinLines(outcome.Messages);
+    }
     return outcome;
 }
 
 // What escapes the job's own reports fails the job alone, with a message.
-GalleryOutcome RunGalleryJob(const RenderJob& job, const std::string& image, const TMinimapSettings& settings,
-                             const MinimapBackend& backend)
+GalleryOutcome RunGalleryJob(const RenderJob& job, const std::string& image, const GalleryRun& run)
 {
     std::string failure = "Error: unknown failure";
     try {
-        return RunUnguardedJob(job, image, settings, backend);
+        return RunUnguardedJob(job, image, run);
     } catch (const std::exception& error) {
         failure = std::string("Error: ") + error.what();
     } catch (...) {
@@ -96,7 +144,12 @@ int RunGallery(const GalleryOptions& options, Console& console)
     const TMinimapSettings settings = RenderSettings(render);
     const bool builtinTileset = UsesBuiltinTileset(render, settings, console);
     std::vector<FolderProblem> problems;
-    const std::vector<ScenarioInput> inputs = DiscoverScenarios(render.Paths, problems);
+    std::vector<ScenarioInput> inputs = DiscoverScenarios(render.Paths, problems);
+    // The copies that an earlier run left in the site, when the site lies in
+    // a folder given, are not maps of the collection; a file named by itself
+    // still is.
+    const std::string ownCopies = JoinPath(render.OutputDirectory, MinimapFolder);
+    std::erase_if(inputs, [&](const ScenarioInput& input) { return input.InFolder && LiesInFolder(input.Path, ownCopies); });
     const OutputPlan plan = PlanOutputs(render.Paths, inputs, problems, ".png");
     for (std::size_t k = 0; k < problems.size(); ++k)
         PrintFailureLine(console.Error, plan.ProblemNames[k], problems[k].Message);
@@ -109,7 +162,16 @@ int RunGallery(const GalleryOptions& options, Console& console)
     }
     const std::vector<RenderJob> jobs = PlanRenderJobs(plan, minimaps);
     EraCache cache;
-    const MinimapBackend backend = RenderBackend(render, builtinTileset, cache);
+    GalleryRun gallery{folder, settings, std::nullopt, {}, RenderBackend(render, builtinTileset, cache)};
+    if (const TMinimapSettings larger = PreviewSettings(settings); larger.ImageSizes != settings.ImageSizes)
+        gallery.PreviewSettings = larger;
+    if (gallery.PreviewSettings) {
+        std::error_code ignored;  // a folder that cannot be made shows when the first picture is written
+        fs::create_directories(JoinPath(folder, PreviewFolder), ignored);
+    }
+    for (const RenderJob& job : jobs)
+        if (const auto identity = IdentityOfFile(job.Input.Path))
+            gallery.Scenarios.insert(*identity);
 
     Progress progress(console, jobs.size(), !render.Quiet && console.ErrorIsTerminal);
     // Folders that failed stand with the failed maps, as on the terminal.
@@ -119,8 +181,7 @@ int RunGallery(const GalleryOptions& options, Console& console)
     std::size_t shown = 0;
     std::size_t failed = problems.size();
     JobsInOrder<GalleryOutcome> run(jobs.size(), WorkerCount(render.Jobs, jobs.size()), [&](std::size_t index) {
-        const std::string image = std::string(MinimapFolder) + "/" + plan.Maps[index].Image;
-        return RunGalleryJob(jobs[index], image, settings, backend);
+        return RunGalleryJob(jobs[index], plan.Maps[index].Image, gallery);
     });
     const int signal = run.ReportInOrder(
         [&](std::size_t index, GalleryOutcome& outcome) {

@@ -5,6 +5,7 @@
 #include "system/FileLayer.h"
 #include "text/PathPieces.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -88,6 +89,13 @@ std::string FailureItems(const JsonObject& maps)
     return items;
 }
 
+std::size_t CopyCount(const std::vector<const JsonObject*>& cards)
+{
+    const std::vector<JsonObject> originals = OriginalsOfCopies(cards);
+    return static_cast<std::size_t>(
+        std::count_if(originals.begin(), originals.end(), [](const JsonObject& original) { return !original.is_null(); }));
+}
+
 std::string CardPartScript(const JsonObject& part)
 {
     return "(self.galleryParts = self.galleryParts || []).push(" + JsonForScript(part) + ");\n";
@@ -165,6 +173,7 @@ std::string GalleryIndexPage(const std::string& title, const JsonObject& maps)
                                             {"summary", SummaryText(cards.size(), failed)},
                                             {"side-options", Options(cards, "side", true)},
                                             {"player-options", Options(cards, "players", false)},
+                                            {"copies", GroupedNumber(CopyCount(cards))},
                                             {"failures", FailureItems(maps)},
                                             {"failures-hidden", failed > 0 ? "" : " hidden"}});
 }

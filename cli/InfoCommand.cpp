@@ -41,7 +41,33 @@ std::string Plural(int64_t count, const char* one, const char* many)
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// The first line of the detailed form: era, side and units.
+void PrintHeadline(std::ostream& out, const std::string& path, const TScenarioInfo& info)
+{
+    out << TerminalName(path) << ": era " << info.Era << " (" << EraName(info.Era) << "), " << info.MapSize << " x "
+        << info.MapSize << " tiles, " << Plural(info.UnitCount, "unit", "units");
+}
+
 }  // namespace
+
+void PrintScenarioLine(std::ostream& out, const std::string& path, const TScenarioInfo& info,
+                       std::optional<std::size_t> tilesWithoutPicture)
+{
+    out << TerminalName(path) << ": " << EraName(info.Era) << ", " << info.MapSize << " x " << info.MapSize
+        << " tiles, " << Plural(info.UnitCount, "unit", "units");
+    if (tilesWithoutPicture)
+        out << ", " << *tilesWithoutPicture << " without a picture";
+    out << "; seats ";
+    if (info.HumanSeats && info.ComputerSeats && info.RescueSlots)
+        out << *info.HumanSeats << " human, " << *info.ComputerSeats << " computer, " << *info.RescueSlots
+            << " rescue";
+    else
+        out << "unknown";
+    out << "; gold " << info.Gold << " in " << Plural(info.GoldMines, "mine", "mines");
+    if (info.Description && !info.Description->empty())
+        out << "; \"" << *info.Description << '"';
+    out << '\n';
+}
 
 void PrintScenarioText(std::ostream& out, const TScenarioInfo& info)
 {
@@ -69,6 +95,8 @@ int RunInfo(const InfoOptions& options, Console& console)
     for (const FolderProblem& problem : problems)
         PrintFailureLine(console.Error, problem.Path, problem.Message);
     bool allRead = problems.empty();
+    // One scenario is shown in full; several, a line each, unless asked.
+    const bool detailed = options.Detailed.value_or(inputs.size() == 1);
     for (const ScenarioInput& input : inputs) {
         TPUDData scenario;
         TScenarioInfo info;
@@ -95,11 +123,16 @@ int RunInfo(const InfoOptions& options, Console& console)
             }
             console.Out << JsonLine(line) << '\n';
         } else if (failure.empty()) {
-            console.Out << TerminalName(input.Path) << ": era " << info.Era << " (" << EraName(info.Era) << "), " << info.MapSize
-                        << " x " << info.MapSize << " tiles, " << Plural(info.UnitCount, "unit", "units");
+            std::optional<std::size_t> withoutPicture;
             if (options.BuiltinTileset)
-                console.Out << ", " << TilesWithoutBuiltinPicture(scenario)
-                            << " tiles without a picture in the built-in tileset";
+                withoutPicture = TilesWithoutBuiltinPicture(scenario);
+            if (!detailed) {
+                PrintScenarioLine(console.Out, input.Path, info, withoutPicture);
+                continue;
+            }
+            PrintHeadline(console.Out, input.Path, info);
+            if (withoutPicture)
+                console.Out << ", " << *withoutPicture << " tiles without a picture in the built-in tileset";
             console.Out << '\n';
             PrintScenarioText(console.Out, info);
         } else {

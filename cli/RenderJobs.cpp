@@ -38,7 +38,7 @@ TMinimapSettings RenderSettings(const RenderOptions& options)
 
 bool UsesBuiltinTileset(const RenderOptions& options, const TMinimapSettings& settings, Console& console)
 {
-    if (!options.BuiltinTileset && settings.MainDat.empty())
+    if (!options.BuiltinTileset && settings.MainDat.empty() && !options.Quiet)
         console.Error << NoArchiveNotice << '\n';
     return options.BuiltinTileset || settings.MainDat.empty();
 }

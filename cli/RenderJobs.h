@@ -26,7 +26,7 @@ inline constexpr const char* NoArchiveNotice = "no game archive set: using the b
 TMinimapSettings RenderSettings(const RenderOptions& options);
 
 // Whether a run renders with the built-in tileset: when asked to, or when
-// no archive is known, which it then says once.
+// no archive is known, which it then says once (unless quiet).
 bool UsesBuiltinTileset(const RenderOptions& options, const TMinimapSettings& settings, Console& console);
 
 // Where a run's jobs get their era terrain (the archive's through the

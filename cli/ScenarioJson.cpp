@@ -15,6 +15,7 @@ JsonObject SlotJson(const PlayerSlot& slot)
     JsonObject json;
     json["controller"] = slot.Controller ? JsonObject(ControllerName(*slot.Controller)) : JsonObject(nullptr);
     json["race"] = slot.Race ? JsonObject(RaceName(*slot.Race)) : JsonObject(nullptr);
+    json["race_fixed"] = slot.Controller ? JsonObject(RaceIsFixed(*slot.Controller)) : JsonObject(nullptr);
     json["gold"] = OrNull(slot.Gold);
     json["lumber"] = OrNull(slot.Lumber);
     json["oil"] = OrNull(slot.Oil);
@@ -40,6 +41,9 @@ void AddCatalogueJson(JsonObject& json, const TScenarioInfo& info)
     json["version"] = OrNull(info.Version);
     json["description"] = OrNull(info.Description);
     json["players"] = OrNull(info.Players);
+    json["human_seats"] = OrNull(info.HumanSeats);
+    json["computer_seats"] = OrNull(info.ComputerSeats);
+    json["rescue_slots"] = OrNull(info.RescueSlots);
     json["gold_mines"] = info.GoldMines;
     json["gold"] = info.Gold;
     json["oil_patches"] = info.OilPatches;

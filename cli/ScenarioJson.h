@@ -13,8 +13,9 @@ namespace tessel::cli {
 // path, era, era_name, side, units: what info has always shown.
 JsonObject ScenarioHeadJson(const std::string& path, const TScenarioInfo& info);
 
-// Adds version, description, players, gold_mines, gold, oil_patches and
-// slots (each with controller, race, gold, lumber, oil and start).
+// Adds version, description, players, human_seats, computer_seats,
+// rescue_slots, gold_mines, gold, oil_patches and slots (each with
+// controller, race, race_fixed, gold, lumber, oil and start).
 void AddCatalogueJson(JsonObject& object, const TScenarioInfo& info);
 
 // The head, then the catalogue fields.

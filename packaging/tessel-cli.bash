@@ -54,7 +54,7 @@ _tessel_cli()
                     --help' -- "$cur"))
                 ;;
             info)
-                COMPREPLY=($(compgen -W '--json --builtin-tileset --help' -- "$cur"))
+                COMPREPLY=($(compgen -W '--long --short --json --builtin-tileset --help' -- "$cur"))
                 ;;
             demo)
                 COMPREPLY=($(compgen -W '--help' -- "$cur"))

@@ -5,12 +5,12 @@
 // only its cards on or near the screen exist as elements, each placed at
 // its spot in a list as tall as all of them, so that thousands of maps stay
 // quick. The view lives in the URL fragment
-// (#side=64&era=winter&players=8&q=golf&sort=players), so that it can be
-// linked and the browser's address bar can set it.
+// (#side=64&era=winter&players=8&q=golf&sort=players&copies=hide), so that
+// it can be linked and the browser's address bar can set it.
 "use strict";
 
 (function () {
-  const KEYS = ["side", "era", "players", "q", "sort"];
+  const KEYS = ["side", "era", "players", "q", "sort", "copies"];
   const SORTS = ["name", "side", "players", "gold"];
   const ERAS = ["forest", "winter", "wasteland", "swamp"];
   const RACES = { h: "human", o: "orc", n: "neutral" };
@@ -28,7 +28,7 @@
   // The table: maps[k] is the k-th map in name order once its part is in,
   // null before.
   const parts = self.galleryParts = self.galleryParts || [];
-  const head = parts[0] || { count: 0, parts: 1, failed: 0 };
+  const head = parts[0] || { count: 0, parts: 1, failed: 0, copies: 0, previews: false };
   const maps = new Array(head.count).fill(null);
   let partsTaken = 0;
   let complete = false;
@@ -38,12 +38,21 @@
     for (; partsTaken < parts.length; ++partsTaken) {
       const part = parts[partsTaken];
       part.cards.forEach((record, k) => {
-        const [path, side, era, players, description, gold, goldMines, seats, minimap] = record;
-        maps[part.first + k] = { path, side, era, players, description, gold, goldMines, seats, minimap, text: null };
+        const [path, side, era, players, description, gold, goldMines, seats, minimap, rescue, copyOf, hasScenario] =
+          record;
+        maps[part.first + k] = {
+          path, side, era, players, description, gold, goldMines, seats, minimap, rescue, copyOf, hasScenario,
+          text: null,
+        };
       });
     }
     complete = partsTaken + partsMissing.length >= head.parts;
   }
+
+  // The larger picture lies in previews/ as the minimap lies in minimaps/,
+  // where the site has them; the scenario's copy beside the minimap.
+  const previewOf = (map) => (head.previews ? map.minimap.replace(/^minimaps\//, "previews/") : map.minimap);
+  const scenarioOf = (map) => (map.hasScenario ? map.minimap.replace(/\.png$/, ".pud") : null);
 
   // The file name without its folder and its ".pud".
   function mapName(path) {
@@ -66,13 +75,15 @@
     return map.text;
   }
 
-  function playerChip(seat, index) {
+  // A chip for a computer player, whose race the file fixes. A human player
+  // picks a race when the game is set up (the file's is only offered
+  // first), so human players get no chip: a race there would mislead.
+  function computerChip(seat, index) {
     const chip = document.createElement("span");
     const race = RACES[seat.toLowerCase()];
-    const computer = seat !== seat.toLowerCase();
-    chip.className = "chip " + race + (computer ? " computer" : "");
-    chip.textContent = seat.toUpperCase();
-    const label = "Player " + (index + 1) + ": " + race + ", " + (computer ? "computer" : "human player");
+    chip.className = "chip computer " + race;
+    chip.textContent = seat;
+    const label = "Player " + (index + 1) + ": computer, " + race;
     chip.title = label;
     chip.setAttribute("role", "img");
     chip.setAttribute("aria-label", label);
@@ -95,8 +106,8 @@
     card.dataset.players = map.players === null ? "" : String(map.players);
 
     const link = card.querySelector(".minimap");
-    link.href = map.minimap;
-    link.setAttribute("aria-label", "Minimap of " + name + ", full size");
+    link.href = previewOf(map);
+    link.setAttribute("aria-label", "Minimap of " + name + ", larger");
     const image = link.querySelector("img");
     image.alt = "Minimap of " + name;
     image.src = map.minimap;
@@ -112,17 +123,39 @@
     card.querySelector(".era").textContent = map.era;
     card.querySelector(".gold").textContent = goldText(map);
 
+    const copy = card.querySelector(".copy-of");
+    if (map.copyOf !== null) {
+      card.dataset.copyOf = map.copyOf;
+      copy.querySelector(".original").textContent = map.copyOf;
+      copy.title = "A byte-identical copy of " + map.copyOf;
+      copy.hidden = false;
+    }
+    const download = card.querySelector(".download");
+    const scenario = scenarioOf(map);
+    if (scenario) {
+      download.href = scenario;
+      download.download = name + ".pud";
+      download.querySelector(".file").textContent = name + ".pud";
+    } else {
+      download.hidden = true;
+    }
+
     const count = card.querySelector(".count");
     const chips = card.querySelector(".chips");
     if (map.players === null) {
       count.textContent = "Players unknown";
     } else {
-      count.textContent = map.players === 1 ? "1 player" : map.players + " players";
-      Array.from(map.seats).forEach((seat, index) => {
-        if (seat !== "-")
-          chips.appendChild(playerChip(seat, index));
+      const seats = Array.from(map.seats);
+      const humans = seats.filter((seat) => seat !== "-" && seat === seat.toLowerCase()).length;
+      count.textContent = humans + " human, " + (map.players - humans) + " computer";
+      seats.forEach((seat, index) => {
+        if (seat !== "-" && seat !== seat.toLowerCase())
+          chips.appendChild(computerChip(seat, index));
       });
     }
+    const rescue = card.querySelector(".rescue");
+    rescue.textContent = map.rescue > 0 ? "+ " + map.rescue + " rescue" : "";
+    rescue.hidden = !(map.rescue > 0);
     return card;
   }
 
@@ -134,6 +167,7 @@
     KEYS.forEach((key) => { state[key] = (params.get(key) || "").trim(); });
     state.era = state.era.toLowerCase();
     state.sort = state.sort.toLowerCase();
+    state.copies = state.copies.toLowerCase() === "hide" ? "hide" : "";
     if (!ERAS.includes(state.era))
       state.era = "";
     if (!SORTS.includes(state.sort))
@@ -144,6 +178,7 @@
   function stateOfControls() {
     const state = {};
     KEYS.forEach((key) => { state[key] = byId(key).value.trim(); });
+    state.copies = byId("copies").checked ? "hide" : "";
     if (state.sort === "name")
       state.sort = "";
     return state;
@@ -161,6 +196,10 @@
   function showInControls(state) {
     KEYS.forEach((key) => {
       const control = byId(key);
+      if (control.type === "checkbox") {
+        control.checked = state[key] !== "";
+        return;
+      }
       const value = key === "sort" ? state.sort || "name" : state[key];
       // A value the lists lack (a side no map has) still shows as chosen.
       if (control.tagName === "SELECT" && value !== "" && !Array.from(control.options).some((o) => o.value === value))
@@ -179,13 +218,14 @@
   // Every map in name order: the view the first part can show by itself.
   function showsAll(state) {
     return state.side === "" && state.era === "" && state.players === "" && fold(state.q) === "" &&
-      (state.sort === "" || state.sort === "name");
+      (state.sort === "" || state.sort === "name") && (state.copies === "" || head.copies === 0);
   }
 
   function matches(map, state, query) {
     return (state.side === "" || String(map.side) === state.side) &&
       (state.era === "" || map.era === state.era) &&
       (state.players === "" || String(map.players) === state.players) &&
+      (state.copies === "" || map.copyOf === null) &&
       (query === "" || searchText(map).includes(query));
   }
 

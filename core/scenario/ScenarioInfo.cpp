@@ -52,7 +52,39 @@ const char* RaceName(PlayerRace race)
     return "neutral";
 }
 
+bool RaceIsFixed(PlayerController controller)
+{
+    return controller != PlayerController::Human && controller != PlayerController::Nobody;
+}
+
 namespace {
+
+bool IsRescue(PlayerController controller)
+{
+    return controller == PlayerController::RescuePassive || controller == PlayerController::RescueActive;
+}
+
+// Who plays the slots, from the OWNR chunk: the players of slots 0 to 7 and
+// the rescue players of slots 0 to 14.
+void CountSeats(ChunkIndex& chunks, TScenarioInfo& info)
+{
+    const auto data = ReadOptionalChunk(chunks, chunk_tag::Owners, StoredSlotCount);
+    if (!data)
+        return;
+    int32_t humans = 0, computers = 0, rescues = 0;
+    for (int slot = 0; slot < RescueCapableSlotCount; ++slot) {
+        const PlayerController controller = ControllerOfCode((*data)[slot]);
+        if (IsRescue(controller))
+            ++rescues;
+        else if (slot < PlayerSlotCount && controller == PlayerController::Human)
+            ++humans;
+        else if (slot < PlayerSlotCount && controller == PlayerController::Computer)
+            ++computers;
+    }
+    info.HumanSeats = humans;
+    info.ComputerSeats = computers;
+    info.RescueSlots = rescues;
+}
 
 // One byte per slot (OWNR, SIDE); the slots of a missing chunk stay unset.
 template <class Value>
@@ -84,6 +116,7 @@ void ReadMetadata(ChunkIndex& chunks, TScenarioInfo& info)
         info.Description = CodePage437ToUtf8(std::string(data->begin(), end));
     }
     ReadSlotBytes(chunks, chunk_tag::Owners, info, &PlayerSlot::Controller, ControllerOfCode);
+    CountSeats(chunks, info);
     ReadSlotBytes(chunks, chunk_tag::Races, info, &PlayerSlot::Race, RaceOfCode);
     ReadSlotWords(chunks, chunk_tag::StartingGold, info, &PlayerSlot::Gold);
     ReadSlotWords(chunks, chunk_tag::StartingLumber, info, &PlayerSlot::Lumber);

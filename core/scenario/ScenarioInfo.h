@@ -19,6 +19,8 @@ namespace tessel {
 inline constexpr int PlayerSlotCount = 8;
 // The metadata chunks hold all 16 slots.
 inline constexpr int StoredSlotCount = 16;
+// Slots 8 to 14 can be rescue players only; slot 15 is the neutral player.
+inline constexpr int RescueCapableSlotCount = 15;
 // The DESC chunk: a zero-terminated text in a field of this many bytes.
 inline constexpr int32_t DescriptionLength = 32;
 
@@ -35,6 +37,12 @@ PlayerRace RaceOfCode(uint8_t code);
 const char* ControllerName(PlayerController controller);
 // "human", "orc", "neutral"
 const char* RaceName(PlayerRace race);
+
+// Whether the file decides a slot's race. A human player picks a race when
+// the game is set up (the stored one is only offered first); a computer, a
+// passive computer or a rescue player plays the stored race; nobody plays
+// no race at all.
+bool RaceIsFixed(PlayerController controller);
 
 struct TilePosition {
     uint16_t X = 0;
@@ -67,6 +75,11 @@ public:
     std::array<PlayerSlot, PlayerSlotCount> Slots;
     // Slots whose controller is human or computer; unset with the controllers.
     std::optional<int32_t> Players;
+    // Players split by who plays them, and the slots (0 to 14) whose units
+    // a player rescues; all unset with the controllers.
+    std::optional<int32_t> HumanSeats;
+    std::optional<int32_t> ComputerSeats;
+    std::optional<int32_t> RescueSlots;
     int32_t GoldMines = 0;
     int64_t Gold = 0;  // held by all gold mines together
     int32_t OilPatches = 0;

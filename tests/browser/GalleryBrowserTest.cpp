@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -62,6 +63,7 @@ const WrittenMap WrittenMaps[] = {
 };
 
 const char* const BrokenMaps[] = {"broken/no_dim.pud", "broken/empty.pud"};
+const char* const SnowCopy = "sub/snow copy.pud";
 
 // A second collection of the same folder name, and two files given by
 // themselves, each a map whose name the first collection has too.
@@ -143,6 +145,8 @@ protected:
             fs::create_directories(fs::path(scenarios + "/" + map.path).parent_path());
             WriteScenario(MapContent(map)).WriteTo(scenarios + "/" + map.path);
         }
+        // A byte-identical copy of snow.pud, after it in name order.
+        fs::copy_file(scenarios + "/snow.pud", scenarios + "/" + SnowCopy);
         fs::create_directories(scenarios + "/broken");
         ScenarioWriter().Chunk(chunk_tag::Era, EraChunkData(0)).WriteTo(scenarios + "/" + BrokenMaps[0]);
         ScenarioWriter().WriteTo(scenarios + "/" + BrokenMaps[1]);
@@ -216,6 +220,18 @@ protected:
         browser_->Evaluate("new Promise((done) => { addEventListener('hashchange', () => setTimeout(done, 0), "
                            "{once: true}); location.hash = " +
                            json(fragment).dump() + "; })");
+    }
+
+    // A key pressed and let go on the element that has the focus.
+    void PressKey(const std::string& key, const std::string& code, int keyCode, const std::string& text)
+    {
+        for (const char* type : {"keyDown", "keyUp"})
+            browser_->Command("Input.dispatchKeyEvent",
+                              {{"type", type},
+                               {"key", key},
+                               {"code", code},
+                               {"windowsVirtualKeyCode", keyCode},
+                               {"text", type == std::string("keyDown") ? text : ""}});
     }
 
     // The maps of the cards that the view holds, read by scrolling through it.
@@ -396,16 +412,143 @@ TEST_F(GalleryInBrowser, TheSkipLinkTakesTheKeyboardToTheMapsAndKeepsTheView)
     ASSERT_EQ(VisibleCards(), winter);
 
     browser_->Evaluate("document.querySelector('.skip').focus()");
-    for (const char* type : {"keyDown", "keyUp"})
-        browser_->Command("Input.dispatchKeyEvent", {{"type", type},
-                                                     {"key", "Enter"},
-                                                     {"code", "Enter"},
-                                                     {"windowsVirtualKeyCode", 13},
-                                                     {"text", type == std::string("keyDown") ? "\r" : ""}});
+    PressKey("Enter", "Enter", 13, "\r");
     browser_->Evaluate("new Promise((done) => setTimeout(done, 100))");
     EXPECT_EQ(browser_->Evaluate("location.hash"), "#era=winter&sort=players");
     EXPECT_EQ(VisibleCards(), winter);
     EXPECT_EQ(browser_->Evaluate("document.activeElement.id"), "maps");
+}
+
+// Every byte-identical file but the first in name order says which map it
+// copies; the check box and the fragment leave the copies out.
+TEST_F(GalleryInBrowser, MarksByteIdenticalCopiesAndHidesThemByTheBoxOrTheFragment)
+{
+    const GalleryView all = ReadView(*browser_);
+    std::map<std::string, std::string> hashes;
+    for (const json& map : *maps_)
+        if (map.contains("sha256"))
+            hashes[map["path"]] = map["sha256"];
+    std::map<std::string, std::size_t> placeOf;
+    for (std::size_t k = 0; k < all.Maps.size(); ++k)
+        placeOf[all.Maps[k]] = k;
+    StringSet copies, originals;
+    for (std::size_t k = 0; k < all.Maps.size(); ++k) {
+        const std::string& original = all.CopyOf[k];
+        if (original.empty()) {
+            EXPECT_TRUE(originals.insert(hashes[all.Maps[k]]).second) << all.Maps[k] << " is a copy not marked";
+            continue;
+        }
+        copies.insert(all.Maps[k]);
+        EXPECT_EQ(hashes[all.Maps[k]], hashes[original]) << all.Maps[k];
+        ASSERT_TRUE(placeOf.contains(original)) << original;
+        EXPECT_LT(placeOf[original], k) << "the original comes first";
+        EXPECT_EQ(all.CopyOf[placeOf[original]], "") << "an original is no copy";
+    }
+    EXPECT_TRUE(copies.contains(InScenarios(SnowCopy)));
+    EXPECT_EQ(all.CopyOf[placeOf[InScenarios(SnowCopy)]], InScenarios("snow.pud"));
+    GoTo("q=snow%20copy");
+    EXPECT_EQ(browser_->Evaluate("(() => { const c = document.querySelector('.copy-of'); "
+                                 "return c.hidden ? '' : c.textContent; })()"),
+              "Copy of " + InScenarios("snow.pud"));
+
+    // The check box, by the keyboard: the fragment and the view follow it.
+    GoTo("");
+    StringSet originalsOnly(all.Maps.begin(), all.Maps.end());
+    for (const std::string& copy : copies)
+        originalsOnly.erase(copy);
+    browser_->Evaluate("document.getElementById('copies').focus()");
+    PressKey(" ", "Space", 32, " ");
+    browser_->Evaluate("new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done)))");
+    EXPECT_EQ(browser_->Evaluate("location.hash"), "#copies=hide");
+    EXPECT_EQ(VisibleCards(), originalsOnly);
+    EXPECT_EQ(browser_->Evaluate("document.getElementById('summary').textContent").get<std::string>().rfind(
+                  "Showing " + cli::GroupedNumber(originalsOnly.size()) + " of " + cli::GroupedNumber(all.Maps.size()),
+                  0),
+              0u);
+
+    // A linked view, in any letter case, with the other filters.
+    Open("#copies=HIDE&q=snow");
+    EXPECT_EQ(browser_->Evaluate("document.getElementById('copies').checked"), true);
+    StringSet snowy = MapsWhere([](const json& map) { return SearchFinds(map, "snow"); });
+    ASSERT_TRUE(snowy.contains(InScenarios(SnowCopy)));
+    StringSet snowyOriginals = snowy;
+    for (const std::string& copy : copies)
+        snowyOriginals.erase(copy);
+    EXPECT_EQ(VisibleCards(), snowyOriginals);
+    EXPECT_TRUE(snowyOriginals.contains(InScenarios("snow.pud")));
+    EXPECT_EQ(browser_->Evaluate("document.querySelector('label.toggle').textContent.trim()"),
+              "Hide copies (" + std::to_string(copies.size()) + ")");
+    GoTo("q=snow");
+    EXPECT_EQ(browser_->Evaluate("document.getElementById('copies').checked"), false);
+    EXPECT_EQ(VisibleCards(), snowy);
+}
+
+// Each card offers the scenario file itself, named as the card is, and its
+// minimap opens a picture of twice the card's side; both lie in the site.
+TEST_F(GalleryInBrowser, EachCardOffersItsScenarioFileAndALargerPicture)
+{
+    const GalleryView view = ReadView(*browser_);
+    std::map<std::string, json> byPath;
+    for (const json& map : *maps_)
+        byPath[map["path"]] = map;
+    for (std::size_t k = 0; k < view.Maps.size(); ++k) {
+        const json& map = byPath[view.Maps[k]];
+        EXPECT_EQ(view.Download[k], map["scenario"]) << view.Maps[k];
+        EXPECT_EQ(view.Preview[k], map["preview"]) << view.Maps[k];
+        EXPECT_EQ(view.Preview[k].rfind("previews/", 0), 0u) << view.Maps[k];
+    }
+    const std::string golf = InScenarios("sub/deeper/Crazy Golf #1.pud");
+    const json& golfMap = byPath[golf];
+    EXPECT_EQ(ReadFileBytes(site() + "/" + "minimaps/scenarios/sub/deeper/Crazy Golf #1.pud"),
+              ReadFileBytes(folder_->File("scenarios/sub/deeper/Crazy Golf #1.pud")));
+    GoTo("q=crazy%20golf");
+    const json card = browser_->Evaluate(R"((async () => {
+      const card = document.querySelector('[data-map]');
+      const link = card.querySelector('.minimap');
+      const picture = new Image();
+      await new Promise((done) => { picture.onload = done; picture.onerror = done; picture.src = link.href; });
+      const download = card.querySelector('.download');
+      return {width: picture.naturalWidth, cardWidth: card.querySelector('img').naturalWidth,
+              label: link.getAttribute('aria-label'), file: download.getAttribute('download'),
+              text: download.textContent, image: card.querySelector('img').getAttribute('src')};
+    })())");
+    EXPECT_EQ(card["cardWidth"], 160);
+    EXPECT_EQ(card["width"], 320);
+    EXPECT_EQ(card["label"], "Minimap of Crazy Golf #1, larger");
+    EXPECT_EQ(card["file"], "Crazy Golf #1.pud");
+    EXPECT_EQ(card["text"], "Download Crazy Golf #1.pud");
+    EXPECT_EQ(card["image"], golfMap["minimap"]);
+}
+
+// A human player picks a race when the game is set up: the card shows a
+// race for the computer players only, and counts the rescue players apart.
+TEST_F(GalleryInBrowser, PlayersShowHumansAndComputersApartWithRacesOnlyWhereTheFileFixesThem)
+{
+    GoTo("q=putting%20green");  // 8 slots: human, computer, human, ... with races human, orc, ...
+    const json card = browser_->Evaluate(R"((() => {
+      const card = document.querySelector('[data-map]');
+      return {count: card.querySelector('.count').textContent,
+              chips: [...card.querySelectorAll('.chip')].map((c) => [c.textContent, c.getAttribute('aria-label')]),
+              rescue: card.querySelector('.rescue').hidden};
+    })())");
+    EXPECT_EQ(card["count"], "4 human, 4 computer");
+    EXPECT_EQ(card["chips"], json::parse(R"([["O", "Player 2: computer, orc"], ["O", "Player 4: computer, orc"],
+                                             ["O", "Player 6: computer, orc"], ["O", "Player 8: computer, orc"]])"));
+    EXPECT_EQ(card["rescue"], true);
+
+    const std::string corpus = TESSEL_CORPUS_DIR;
+    if (!fs::is_regular_file(corpus + "/el_papa_96x96.pud"))
+        GTEST_SKIP() << "no corpus at " << corpus;
+    GoTo("q=el%20papa");  // rescue players in slots 1 and 3
+    const json papa = browser_->Evaluate(R"((() => {
+      const card = document.querySelector('[data-map]');
+      const rescue = card.querySelector('.rescue');
+      return {count: card.querySelector('.count').textContent, chips: card.querySelectorAll('.chip').length,
+              rescue: rescue.hidden ? '' : rescue.textContent};
+    })())");
+    EXPECT_EQ(papa["count"], "4 human, 2 computer");
+    EXPECT_EQ(papa["chips"], 2);
+    EXPECT_EQ(papa["rescue"], "+ 2 rescue");
 }
 
 TEST_F(GalleryInBrowser, FitsAPhoneScreenWithoutScrollingSideways)

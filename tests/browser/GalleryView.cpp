@@ -27,7 +27,9 @@ const char* const ReadViewScript = R"((async (awaitImages) => {
         await new Promise((done) => { image.onload = done; image.onerror = done; });
       const box = card.getBoundingClientRect();
       cards.set(place, {place, size: Number(card.getAttribute('aria-setsize')), map: card.dataset.map,
-        players: card.dataset.players, hidden: card.hidden,
+        players: card.dataset.players, hidden: card.hidden, copyOf: card.dataset.copyOf || '',
+        preview: card.querySelector('.minimap').getAttribute('href'),
+        download: card.querySelector('.download').hidden ? '' : card.querySelector('.download').getAttribute('href'),
         image: image.naturalWidth > 0 && image.alt.startsWith('Minimap of '),
         x: box.left, y: box.top + scrollY, width: box.width, height: box.height});
     }
@@ -72,6 +74,9 @@ GalleryView ReadView(ChromiumSession& browser, bool awaitImages)
         }
         view.Maps.push_back(map);
         view.Players.push_back(card["players"].get<std::string>());
+        view.CopyOf.push_back(card["copyOf"].get<std::string>());
+        view.Preview.push_back(card["preview"].get<std::string>());
+        view.Download.push_back(card["download"].get<std::string>());
         if (!card["image"].get<bool>())
             view.WithoutImage.push_back(map);
     }

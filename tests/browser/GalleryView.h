@@ -13,6 +13,9 @@ namespace tessel::test {
 struct GalleryView {
     std::vector<std::string> Maps;     // each card's data-map, in the view's order
     std::vector<std::string> Players;  // each card's data-players
+    std::vector<std::string> CopyOf;   // each card's data-copy-of, or ""
+    std::vector<std::string> Preview;  // where each card's minimap leads
+    std::vector<std::string> Download;  // each card's download link, or "" without one
     // Cards whose image did not load or has no alt text (when images are awaited).
     std::vector<std::string> WithoutImage;
     std::size_t MostCards = 0;     // card elements on the page at once, at most

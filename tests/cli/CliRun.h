@@ -15,6 +15,16 @@ struct CliRun {
     std::string Error;
 };
 
+// Output as its lines, without their line breaks.
+inline std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 inline CliRun RunTesselCli(const std::vector<std::string>& args)
 {
     std::ostringstream out, err;

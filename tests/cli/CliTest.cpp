@@ -25,15 +25,6 @@ namespace fs = std::filesystem;
 namespace tessel::test {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 // The lines that do not begin with a blank: in info's text form, the
 // first line of each scenario.
 std::vector<std::string> FirstLines(const std::string& text)
@@ -143,7 +134,7 @@ TEST_F(CliTest, WithoutAnArchiveTheBuiltInTilesetRendersAfterOneNotice)
     for (const auto& settingsArgs : {std::vector<std::string>{"--no-settings"},
                                      std::vector<std::string>{"--settings", emptySetting}}) {
         SCOPED_TRACE(settingsArgs.back());
-        std::vector<std::string> args{"render", "-q", "-o", dir.File("out"), dir.File("maps")};
+        std::vector<std::string> args{"render", "-o", dir.File("out"), dir.File("maps")};
         args.insert(args.begin() + 1, settingsArgs.begin(), settingsArgs.end());
         const CliRun run = RunTesselCli(args);
         EXPECT_EQ(run.Status, 0);
@@ -163,7 +154,7 @@ TEST_F(CliTest, ANamedArchiveThatFailsKeepsItsMessagesAndNeverFallsBack)
     for (const auto& archiveArgs : {std::vector<std::string>{"--no-settings", "-a", missing},
                                     std::vector<std::string>{"--settings", settings}}) {
         SCOPED_TRACE(archiveArgs.back());
-        std::vector<std::string> args{"render", "-q", "-o", dir.File("out"), dir.File("maps")};
+        std::vector<std::string> args{"render", "-o", dir.File("out"), dir.File("maps")};
         args.insert(args.begin() + 1, archiveArgs.begin(), archiveArgs.end());
         const CliRun run = RunTesselCli(args);
         EXPECT_EQ(run.Status, 1);
@@ -366,7 +357,7 @@ TEST_F(CliTest, AFolderThatCannotBeReadIsAFailureAndTheRestIsRendered)
         EXPECT_EQ(FolderEntries(dir.File("out")), std::vector<std::string>{"maps"});
         EXPECT_EQ(FolderEntries(dir.File("out/maps")), (std::vector<std::string>{"a.bmp", "z"}));
 
-        const CliRun info = RunTesselCli({"info", dir.File("maps"), dir.File("locked")});
+        const CliRun info = RunTesselCli({"info", "--long", dir.File("maps"), dir.File("locked")});
         EXPECT_EQ(info.Status, 1);
         EXPECT_EQ(Lines(info.Error), (std::vector<std::string>{dir.File("maps/locked") + ": Error: File access denied",
                                                               dir.File("locked") + ": Error: File access denied"}));
@@ -463,7 +454,7 @@ TEST_F(CliTest, InfoCountsTheTilesTheBuiltInTilesetHasNoPictureFor)
     const std::string knownPath = Map("maps/known.pud", known);
     const std::string unknownPath = Map("maps/unknown.pud", unknownEra);
 
-    const CliRun text = RunTesselCli({"info", "--builtin-tileset", knownPath, unknownPath});
+    const CliRun text = RunTesselCli({"info", "--long", "--builtin-tileset", knownPath, unknownPath});
     EXPECT_EQ(text.Status, 0);
     EXPECT_EQ(FirstLines(text.Out),
               (std::vector<std::string>{
@@ -498,7 +489,7 @@ TEST_F(CliTest, InfoShowsWhatAScenarioHoldsAndUnknownWhereAChunkIsMissing)
     bare.Metadata.Gold = SlotWords{};
     const std::string barePath = Map("maps/bare.pud", bare);
 
-    const CliRun text = RunTesselCli({"info", fullPath, barePath});
+    const CliRun text = RunTesselCli({"info", "--long", fullPath, barePath});
     EXPECT_EQ(text.Status, 0);
     std::vector<std::string> expected{
         fullPath + ": era 2 (wasteland), 32 x 32 tiles, 6 units",
@@ -522,13 +513,14 @@ TEST_F(CliTest, InfoShowsWhatAScenarioHoldsAndUnknownWhereAChunkIsMissing)
 
     const CliRun json = RunTesselCli({"info", "--json", barePath});
     const std::string unknownSlot =
-        R"({"controller":null,"race":null,"gold":0,"lumber":null,"oil":null,"start":null})";
+        R"({"controller":null,"race":null,"race_fixed":null,"gold":0,"lumber":null,"oil":null,"start":null})";
     std::string slots;
     for (int slot = 0; slot < 8; ++slot)
         slots += (slot ? "," : "") + unknownSlot;
     EXPECT_EQ(json.Out, "{\"path\":\"" + barePath +
                             R"(","era":0,"era_name":"forest","side":32,"units":3,"version":null,"description":null,)"
-                            R"("players":null,"gold_mines":1,"gold":0,"oil_patches":0,"slots":[)" +
+                            R"("players":null,"human_seats":null,"computer_seats":null,"rescue_slots":null,)"
+                            R"("gold_mines":1,"gold":0,"oil_patches":0,"slots":[)" +
                             slots + "]}\n");
 }
 

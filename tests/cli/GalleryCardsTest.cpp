@@ -57,14 +57,21 @@ TEST(GalleryCards, ACardsRecordHoldsWhatTheCardShowsWithOneSeatLetterPerSlot)
     info.Slots[4] = {PlayerController::PassiveComputer, PlayerRace::Orc, 0, 0, 0, std::nullopt};
     info.Slots[5] = {PlayerController::Computer, std::nullopt, 0, 0, 0, std::nullopt};
     info.Slots[6] = {PlayerController::Human, PlayerRace::Neutral, 0, 0, 0, std::nullopt};
+    info.RescueSlots = 2;
     JsonObject map = cli::ScenarioJson("sub/snow.pud", info);
     map["minimap"] = "minimaps/sub/snow.png";
-    EXPECT_EQ(cli::CardRecord(map), JsonObject::parse(R"(["sub/snow.pud", 64, "winter", 3, "Snow", 150000, 2,
-                                                          "oH---Nn-", "minimaps/sub/snow.png"])"));
+    map["preview"] = "previews/sub/snow.png";
+    map["scenario"] = "minimaps/sub/snow.pud";
+    EXPECT_EQ(cli::CardRecord(map, "a/snow.pud"),
+              JsonObject::parse(R"(["sub/snow.pud", 64, "winter", 3, "Snow", 150000, 2, "oH---Nn-",
+                                    "minimaps/sub/snow.png", 2, "a/snow.pud", 1])"));
+    map["scenario"] = nullptr;  // another scenario of the run lies where its copy would go
+    EXPECT_EQ(cli::CardRecord(map).back(), 0);
 
     // A file without player slots says nothing of seats.
     EXPECT_EQ(cli::CardRecord(CardOf("bare.pud")),
-              JsonObject::parse(R"(["bare.pud", 0, "forest", null, null, 0, 0, null, "minimaps/bare.pud"])"));
+              JsonObject::parse(R"(["bare.pud", 0, "forest", null, null, 0, 0, null, "minimaps/bare.pud", null, null,
+                                    0])"));
 }
 
 // Where the parts change: no card, the first part full and one past it,

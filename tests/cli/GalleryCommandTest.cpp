@@ -2,6 +2,9 @@
 #include "TestSupport.h"
 
 #include "ArchiveWriter.h"
+#include "base/Sha256.h"
+#include "GalleryMapFiles.h"
+#include "minimap/MinimapRenderer.h"
 #include "scenario/ScenarioInfo.h"
 #include "ScenarioJson.h"
 #include "ScenarioWriter.h"
@@ -10,6 +13,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -86,7 +90,7 @@ TEST_F(GalleryCommand, WritesThePageTheDataAndAMinimapPerMapKeepingSubFolders)
     EXPECT_EQ(run.Error, "");
     for (const char* file : {"index.html", "gallery.css", "gallery.js", "maps.json", "cards/1.js"})
         EXPECT_TRUE(FileExists(dir.File("site/") + file)) << file;
-    EXPECT_EQ(FolderEntries(dir.File("site/minimaps")), (std::vector<std::string>{"deep", "top.png"}));
+    EXPECT_EQ(FolderEntries(dir.File("site/minimaps")), (std::vector<std::string>{"deep", "top.png", "top.pud"}));
     EXPECT_EQ(PngWidth(dir.File("site/minimaps/deep/er/Deep Map.png")), 160u);
     EXPECT_NE(ReadText(dir.File("site/index.html")).find("<h1>Tom &amp; Jerry&#39;s maps</h1>"), std::string::npos);
 
@@ -98,6 +102,10 @@ TEST_F(GalleryCommand, WritesThePageTheDataAndAMinimapPerMapKeepingSubFolders)
     info.LoadFromFile(deep);
     JsonObject expected = cli::ScenarioJson("deep/er/Deep Map.PUD", info);
     expected["minimap"] = "minimaps/deep/er/Deep%20Map.png";
+    expected["preview"] = "previews/deep/er/Deep%20Map.png";
+    expected["scenario"] = "minimaps/deep/er/Deep%20Map.pud";
+    const std::vector<uint8_t> bytes = ReadFileBytes(deep);
+    expected["sha256"] = Sha256Hex(bytes.data(), bytes.size());
     EXPECT_EQ(maps[0], expected);
     EXPECT_EQ(maps[0]["description"], "\xC3\xA4lpine");
     EXPECT_EQ(maps[1]["path"], "top.pud");
@@ -194,7 +202,7 @@ TEST_F(GalleryCommand, ImagesAre160PixelsUnlessTheCommandLineSaysOtherwise)
 TEST_F(GalleryCommand, WithoutAnArchiveTheBuiltInTilesetDrawsTheMinimaps)
 {
     Write("maps/a.pud", WriteScenario(Map(3, 32, "", 2)));
-    CliRun run = RunTesselCli({"gallery", "--no-settings", "-q", "-o", dir.File("site"), dir.File("maps")});
+    CliRun run = RunTesselCli({"gallery", "--no-settings", "-o", dir.File("site"), dir.File("maps")});
     EXPECT_EQ(run.Status, 0) << run.Error;
     EXPECT_EQ(run.Error, "no game archive set: using the built-in tileset (see --archive)\n");
     EXPECT_EQ(PngWidth(dir.File("site/minimaps/a.png")), 160u);
@@ -213,6 +221,126 @@ TEST_F(GalleryCommand, TheDataIsTheSameForAnyNumberOfWorkers)
     const JsonObject one = Maps();
     ASSERT_EQ(Gallery({"-j", "4", dir.File("maps")}).Status, 1);
     EXPECT_EQ(Maps(), one);
+}
+
+// Each card opens a picture of twice its side and offers the scenario file
+// itself; both lie inside the site, so that a copy of the site works.
+TEST_F(GalleryCommand, EachMapHasALargerPictureAndACopyOfItsScenarioInsideTheSite)
+{
+    const std::string top = Write("maps/top.pud", WriteScenario(Map(0, 32, "", 2)));
+    const std::string deep = Write("maps/sub/Deep Map.PUD", WriteScenario(Map(1, 64, "", 4)));
+    ASSERT_EQ(Gallery({dir.File("maps")}).Status, 0);
+    EXPECT_EQ(PngWidth(dir.File("site/previews/top.png")), 320u);
+    EXPECT_EQ(PngWidth(dir.File("site/previews/sub/Deep Map.png")), 320u);
+    EXPECT_EQ(ReadFileBytes(dir.File("site/minimaps/top.pud")), ReadFileBytes(top));
+    EXPECT_EQ(ReadFileBytes(dir.File("site/minimaps/sub/Deep Map.pud")), ReadFileBytes(deep));
+    const JsonObject maps = Maps();
+    ASSERT_EQ(maps.size(), 2u);
+    EXPECT_EQ(maps[0]["preview"], "previews/sub/Deep%20Map.png");
+    EXPECT_EQ(maps[0]["scenario"], "minimaps/sub/Deep%20Map.pud");
+    const std::vector<uint8_t> bytes = ReadFileBytes(top);
+    EXPECT_EQ(maps[1]["sha256"], Sha256Hex(bytes.data(), bytes.size()));
+
+    // Twice the side that --size gives, per map size too.
+    ASSERT_EQ(Gallery({"--size", "96", "--size64", "50", dir.File("maps")}).Status, 0);
+    EXPECT_EQ(PngWidth(dir.File("site/previews/top.png")), 192u);
+    EXPECT_EQ(PngWidth(dir.File("site/previews/sub/Deep Map.png")), 100u);
+
+    // Cards as large as the largest picture open their own image.
+    fs::remove_all(dir.File("site/previews"));
+    ASSERT_EQ(Gallery({"--size", "1024", dir.File("maps")}).Status, 0);
+    EXPECT_EQ(Maps()[1]["preview"], "minimaps/top.png");
+    EXPECT_FALSE(FileExists(dir.File("site/previews/top.png")));
+    EXPECT_NE(ReadText(dir.File("site/cards/1.js")).find(R"("previews":false)"), std::string::npos);
+}
+
+TEST(GalleryMapFiles, TheLargerPictureDoublesEachSideUpToItsLargest)
+{
+    TMinimapSettings card;
+    card.ImageSizes = {160, 1, 600, 512};
+    EXPECT_EQ(cli::PreviewSettings(card).ImageSizes, (std::array<int32_t, 4>{320, 2, 1024, 1024}));
+    card.ImageSizes = {1024, 1025, 40000, MaximumImageSide};
+    EXPECT_EQ(cli::PreviewSettings(card).ImageSizes, card.ImageSizes);
+    EXPECT_EQ(cli::ScenarioCopyName("sub/x-2.png"), "sub/x-2.pud");
+    EXPECT_EQ(cli::ScenarioCopyName("a.b/c"), "a.b/c.pud");
+    EXPECT_EQ(cli::ScenarioCopyName("v1.2/map.v3.png"), "v1.2/map.v3.pud");
+}
+
+// Byte-identical files share their SHA-256; the first in name order is the
+// original, each later one a copy of it; a file that differs in one byte
+// is none.
+TEST_F(GalleryCommand, ByteIdenticalMapsAreCopiesOfTheFirstInNameOrder)
+{
+    const ScenarioWriter original = WriteScenario(Map(0, 32, "Twins", 2));
+    Write("maps/b/twin.pud", original);
+    Write("maps/a/twin.pud", original);
+    Write("maps/c/Twin copy.pud", original);
+    Write("maps/other.pud", WriteScenario(Map(0, 32, "Twins!", 2)));
+    ASSERT_EQ(Gallery({dir.File("maps")}).Status, 0);
+
+    std::map<std::string, std::string> hashes;
+    for (const JsonObject& map : Maps())
+        hashes[map["path"]] = map["sha256"];
+    EXPECT_EQ(hashes["a/twin.pud"], hashes["b/twin.pud"]);
+    EXPECT_EQ(hashes["a/twin.pud"], hashes["c/Twin copy.pud"]);
+    EXPECT_NE(hashes["a/twin.pud"], hashes["other.pud"]);
+    EXPECT_EQ(hashes["a/twin.pud"].size(), 64u);
+
+    const std::string part = ReadText(dir.File("site/cards/1.js"));
+    const JsonObject table = JsonObject::parse(part.substr(part.find('{'), part.rfind('}') - part.find('{') + 1));
+    EXPECT_EQ(table["copies"], 2);
+    EXPECT_EQ(table["previews"], true);
+    std::map<std::string, JsonObject> copyOf;
+    for (const JsonObject& record : table["cards"])
+        copyOf[record[0]] = record[10];
+    EXPECT_EQ(copyOf, (std::map<std::string, JsonObject>{{"a/twin.pud", nullptr},
+                                                         {"b/twin.pud", "a/twin.pud"},
+                                                         {"c/Twin copy.pud", "a/twin.pud"},
+                                                         {"other.pud", nullptr}}));
+    EXPECT_NE(ReadText(dir.File("site/index.html")).find("Hide copies (2)"), std::string::npos);
+}
+
+// A scenario that lies where another one's copy would go is never written
+// over: that map offers no copy, and the one there keeps its bytes.
+TEST_F(GalleryCommand, NoCopyIsWrittenOverAScenarioOfTheRun)
+{
+    const std::string first = Write("in/a.pud", WriteScenario(Map(0, 32, "first", 2)));
+    const std::string there = Write("site/minimaps/a.pud", WriteScenario(Map(1, 32, "already there", 2)));
+    const std::vector<uint8_t> before = ReadFileBytes(there);
+    const CliRun run = Gallery({first, there});
+    EXPECT_EQ(run.Status, 0) << run.Error;
+    EXPECT_EQ(ReadFileBytes(there), before);
+    const JsonObject maps = Maps();
+    ASSERT_EQ(maps.size(), 2u);
+    EXPECT_EQ(maps[0]["path"], "a.pud");
+    EXPECT_EQ(maps[0]["scenario"], nullptr);
+    EXPECT_EQ(maps[1]["path"], "a-2.pud");
+    EXPECT_EQ(maps[1]["scenario"], "minimaps/a-2.pud");
+    EXPECT_EQ(ReadFileBytes(dir.File("site/minimaps/a-2.pud")), before);
+}
+
+// A site written into the folder it shows: the next run does not take the
+// copies of the scenarios that the first left there for maps of its own.
+TEST_F(GalleryCommand, ASiteInsideTheCollectionDoesNotShowItsOwnCopiesNextTime)
+{
+    Write("maps/a.pud", WriteScenario(Map(0, 32, "", 2)));
+    Write("maps/sub/b.pud", WriteScenario(Map(1, 32, "", 2)));
+    Write("maps/minimaps2/c.pud", WriteScenario(Map(2, 32, "", 2)));
+    const std::vector<std::string> args{"gallery", "--no-settings", "-q", "-a", Archive(), "-o", dir.File("maps/site"),
+                                        dir.File("maps")};
+    ASSERT_EQ(RunTesselCli(args).Status, 0);
+    ASSERT_TRUE(FileExists(dir.File("maps/site/minimaps/sub/b.pud")));
+    ASSERT_EQ(RunTesselCli(args).Status, 0);
+    std::vector<std::string> paths;
+    for (const JsonObject& map : JsonObject::parse(ReadText(dir.File("maps/site/maps.json"))))
+        paths.push_back(map["path"]);
+    EXPECT_EQ(paths, (std::vector<std::string>{"a.pud", "minimaps2/c.pud", "sub/b.pud"}));
+
+    EXPECT_TRUE(cli::LiesInFolder(dir.File("maps/site/minimaps/sub/b.pud"), dir.File("maps/site/minimaps")));
+    EXPECT_TRUE(cli::LiesInFolder(dir.File("maps/site/./minimaps/../minimaps/a.pud"), dir.File("maps/site/minimaps/")));
+    EXPECT_FALSE(cli::LiesInFolder(dir.File("maps/minimaps2/c.pud"), dir.File("maps/minimaps")));
+    EXPECT_FALSE(cli::LiesInFolder(dir.File("maps/site/minimaps"), dir.File("maps/site/minimaps")));
+    EXPECT_FALSE(cli::LiesInFolder(dir.File("maps/a.pud"), dir.File("maps/site/minimaps")));
 }
 
 TEST(GalleryOptions, UsageErrorsAndHelp)

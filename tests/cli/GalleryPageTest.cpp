@@ -145,6 +145,9 @@ TEST(ScenarioJson, NamesEveryFieldAndGivesNullForWhatIsUnknown)
     info.Version = 0x13;
     info.Description = "\xC3\x86r\xC3\xB8";
     info.Players = 2;
+    info.HumanSeats = 1;
+    info.ComputerSeats = 1;
+    info.RescueSlots = 2;
     info.GoldMines = 3;
     info.Gold = 5000000000;
     info.OilPatches = 1;
@@ -152,18 +155,22 @@ TEST(ScenarioJson, NamesEveryFieldAndGivesNullForWhatIsUnknown)
     info.Slots[1] = {PlayerController::RescueActive, PlayerRace::Neutral, std::nullopt, 0, 65535, std::nullopt};
     const std::string expected =
         R"({"path":"sub/a.pud","era":3,"era_name":"swamp","side":96,"units":12,"version":19,"description":"Ærø",)"
-        R"("players":2,"gold_mines":3,"gold":5000000000,"oil_patches":1,"slots":[)"
-        R"({"controller":"human","race":"orc","gold":1,"lumber":2,"oil":3,"start":{"x":4,"y":5}},)"
-        R"({"controller":"rescue active","race":"neutral","gold":null,"lumber":0,"oil":65535,"start":null})";
+        R"("players":2,"human_seats":1,"computer_seats":1,"rescue_slots":2,)"
+        R"("gold_mines":3,"gold":5000000000,"oil_patches":1,"slots":[)"
+        R"({"controller":"human","race":"orc","race_fixed":false,"gold":1,"lumber":2,"oil":3,"start":{"x":4,"y":5}},)"
+        R"({"controller":"rescue active","race":"neutral","race_fixed":true,"gold":null,"lumber":0,"oil":65535,)"
+        R"("start":null})";
     const std::string unknown =
-        R"({"controller":null,"race":null,"gold":null,"lumber":null,"oil":null,"start":null})";
+        R"({"controller":null,"race":null,"race_fixed":null,"gold":null,"lumber":null,"oil":null,"start":null})";
     std::string slots;
     for (int k = 2; k < 8; ++k)
         slots += "," + unknown;
     EXPECT_EQ(cli::JsonLine(cli::ScenarioJson("sub/a.pud", info)), expected + slots + "]}");
 
     const std::string nothing = cli::JsonLine(cli::ScenarioJson("b.pud", TScenarioInfo()));
-    EXPECT_NE(nothing.find(R"("version":null,"description":null,"players":null,)"), std::string::npos);
+    EXPECT_NE(nothing.find(R"("version":null,"description":null,"players":null,"human_seats":null,)"
+                           R"("computer_seats":null,"rescue_slots":null,)"),
+              std::string::npos);
     EXPECT_EQ(cli::JsonLine(cli::FailureJson("\xFF.pud", "Error: x")),
               "{\"path\":\"\xEF\xBF\xBD.pud\",\"error\":\"Error: x\"}");  // U+FFFD for what is not UTF-8
 }

@@ -57,7 +57,7 @@ TEST_F(ScenarioSizeLimit, RenderFailsEachLargerFileOnItsOwnLine)
 
 TEST_F(ScenarioSizeLimit, InfoGivesTheMessageAsTextAndAsJson)
 {
-    const CliRun text = Run("info", {OverLimit(), AtLimit()});
+    const CliRun text = Run("info", {"--long", OverLimit(), AtLimit()});
     EXPECT_EQ(text.Status, 1);
     const std::string expected = OverLimit() + ": " + TooLarge + "\n" + AtLimit() + ": era 0 (forest), 256 x 256";
     EXPECT_EQ(text.Out.rfind(expected, 0), 0u) << text.Out;

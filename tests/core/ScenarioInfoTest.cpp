@@ -67,7 +67,7 @@ const auto CatalogueReading = Reading<TScenarioInfo>;
 bool IsEmpty(const TScenarioInfo& info)
 {
     return info.Era == 0 && info.MapSize == 0 && info.UnitCount == 0 && !info.Version && !info.Description &&
-           !info.Players && info.GoldMines == 0 && info.Gold == 0 && info.OilPatches == 0 &&
+           !info.Players && !info.HumanSeats && !info.ComputerSeats && !info.RescueSlots && info.GoldMines == 0 && info.Gold == 0 && info.OilPatches == 0 &&
            std::all_of(info.Slots.begin(), info.Slots.end(), [](const PlayerSlot& slot) {
                return !slot.Controller && !slot.Race && !slot.Gold && !slot.Lumber && !slot.Oil && !slot.Start;
            });
@@ -140,6 +140,47 @@ TEST_F(ScenarioInfo, EveryControllerCodeHasTheGamesReading)
     EXPECT_STREQ(RaceName(PlayerRace::Human), "human");
     EXPECT_STREQ(RaceName(PlayerRace::Orc), "orc");
     EXPECT_STREQ(RaceName(PlayerRace::Neutral), "neutral");
+}
+
+// Humans and computers of slots 1 to 8 are the players; a rescue player may
+// sit in any slot but the neutral player's (16), and slots 9 to 15 hold
+// nothing else.
+TEST_F(ScenarioInfo, SeatsCountHumansComputersAndRescuePlayersWhereTheGameHasThem)
+{
+    // Slots 1 to 8: human, computer, nobody, passive, rescue passive, rescue
+    // active, computer (0x01), passive (0x00); 9 to 15 say human, which
+    // those slots cannot be.
+    const TScenarioInfo full = Load("full.pud", WriteScenario(ContentWith(FullMetadata())));
+    EXPECT_EQ(full.HumanSeats, 1);
+    EXPECT_EQ(full.ComputerSeats, 2);
+    EXPECT_EQ(full.RescueSlots, 2);
+    EXPECT_EQ(*full.HumanSeats + *full.ComputerSeats, full.Players);
+
+    ScenarioMetadata meta = FullMetadata();
+    meta.Owners = SlotBytes{0x05, 0x05, 0x05, 0x06, 0x03, 0x03, 0x03, 0x03,
+                            0x06, 0x03, 0x04, 0x05, 0x03, 0x03, 0x07, 0x07};
+    const TScenarioInfo extra = Load("extra.pud", WriteScenario(ContentWith(meta)));
+    EXPECT_EQ(extra.HumanSeats, 3);
+    EXPECT_EQ(extra.ComputerSeats, 0);
+    EXPECT_EQ(extra.RescueSlots, 3);  // slots 4, 9 and 15; not the neutral player's 16
+    EXPECT_EQ(extra.Players, 3);
+
+    // Without the controllers nothing is known of seats; the other chunks
+    // still read.
+    meta.Owners.reset();
+    const ScenarioWriter shortOwners = WriteScenario(ContentWith(meta)).Chunk(tag::Owners, Bytes(15, 0x05));
+    const TScenarioInfo unknown = Load("short.pud", shortOwners);
+    EXPECT_FALSE(unknown.HumanSeats || unknown.ComputerSeats || unknown.RescueSlots || unknown.Players);
+    EXPECT_TRUE(unknown.Slots[0].Race.has_value());
+}
+
+TEST(PlayerSlots, OnlyAHumanPlayerChoosesARaceAndNobodyHasNone)
+{
+    using C = PlayerController;
+    EXPECT_FALSE(RaceIsFixed(C::Human));
+    EXPECT_FALSE(RaceIsFixed(C::Nobody));
+    for (const C controller : {C::Computer, C::PassiveComputer, C::RescuePassive, C::RescueActive})
+        EXPECT_TRUE(RaceIsFixed(controller)) << ControllerName(controller);
 }
 
 TEST_F(ScenarioInfo, MinesPatchesAndTheFirstStartLocationOfEachSlotComeFromTheUnits)
@@ -379,6 +420,8 @@ TEST(ScenarioInfoCorpus, RealScenariosReadAsTheMinimapReaderReadsThemWithAllThei
             continue;
         }
         ++read;
+        ASSERT_TRUE(info.HumanSeats && info.ComputerSeats && info.RescueSlots);
+        EXPECT_EQ(*info.HumanSeats + *info.ComputerSeats, info.Players);
         EXPECT_TRUE(info.Version == 0x11 || info.Version == 0x13);
         EXPECT_TRUE(info.Description.has_value());
         ASSERT_TRUE(info.Players.has_value());
@@ -395,6 +438,38 @@ TEST(ScenarioInfoCorpus, RealScenariosReadAsTheMinimapReaderReadsThemWithAllThei
         }
     }
     EXPECT_GT(read, 0);
+}
+
+// Maps whose community folders count rescue players with the players: the
+// seats as their slots give them.
+TEST(ScenarioInfoCorpus, RealScenariosGiveHumanComputerAndRescueSeatsApart)
+{
+    namespace fs = std::filesystem;
+    const std::string folder = TESSEL_CORPUS_DIR;
+    std::error_code error;
+    if (folder.empty() || !fs::is_directory(folder, error))
+        GTEST_SKIP() << "no corpus at \"" << folder << "\"; set the CMake cache variable TESSEL_CORPUS_DIR";
+    const struct {
+        const char* File;
+        int32_t Humans, Computers, Rescues;
+    } maps[] = {
+        {"castle_mid.pud", 8, 0, 1},       // a rescue player in slot 9, beyond the eight players
+        {"el_papa_96x96.pud", 4, 2, 2},    // rescue players in slots 1 and 3
+        {"cibola.pud", 1, 6, 1},           {"charlie_s_choice.pud", 4, 0, 1},
+        {"dodge_the_catapults_rpg_.pud", 6, 1, 1}, {"mirrors.pud", 1, 7, 0},
+        {"WAR.PUD", 2, 0, 0},
+    };
+    for (const auto& map : maps) {
+        SCOPED_TRACE(map.File);
+        const std::string path = folder + "/" + map.File;
+        if (!fs::is_regular_file(path, error))
+            continue;
+        TScenarioInfo info;
+        info.LoadFromFile(path);
+        EXPECT_EQ(info.HumanSeats, map.Humans);
+        EXPECT_EQ(info.ComputerSeats, map.Computers);
+        EXPECT_EQ(info.RescueSlots, map.Rescues);
+    }
 }
 
 }  // namespace
