@@ -11,11 +11,13 @@
 #include "scenario/ScenarioInfo.h"
 #include "text/PathPieces.h"
 #include "text/TerminalName.h"
+#include "ZipInputs.h"
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -31,6 +33,10 @@ struct GalleryOutcome {
     JsonObject Data;
     bool Written = false;
     std::vector<std::string> Messages;
+    // Under --update: the scenario as it was before it was read, and
+    // whether its image was up to date (and so not written).
+    std::optional<ImageRecord> Scenario;
+    bool Skipped = false;
 };
 
 std::string JoinLines(const std::vector<std::string>& lines)
@@ -44,14 +50,17 @@ std::string JoinLines(const std::vector<std::string>& lines)
 // Reads what the scenario holds, then renders it as render would; a file
 // the minimap reader refuses fails with the message a render gives it.
 GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& image, const TMinimapSettings& settings,
-                               const MinimapBackend& backend)
+                               const MinimapBackend& backend, bool upToDate)
 {
     GalleryOutcome outcome;
     std::string failure = job.Refusal;
     TScenarioInfo info;
     try {
-        if (failure.empty())
-            info.LoadFromFile(job.Input.Path);
+        if (failure.empty()) {
+            TPUDData scenario;
+            const std::unique_ptr<InputFile> file = OpenScenario(job.Input);
+            info.LoadFromOpenFile(*file, scenario);
+        }
     } catch (const Exception& error) {
         failure = "Error: " + error.Message();
     } catch (const std::bad_alloc&) {
@@ -60,6 +69,12 @@ GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& image, c
     if (!failure.empty()) {
         outcome.Messages.push_back(failure);
         outcome.Data = FailureJson(job.Name, failure);
+        return outcome;
+    }
+    if (upToDate) {
+        outcome.Skipped = true;
+        outcome.Data = ScenarioJson(job.Name, info);
+        outcome.Data["minimap"] = RelativeUrl(image);
         return outcome;
     }
     RenderOutcome rendered = RunRenderJob(job, settings, backend);
@@ -75,16 +90,16 @@ GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& image, c
 
 // What escapes the job's own reports fails the job alone, with a message.
 GalleryOutcome RunGalleryJob(const RenderJob& job, const std::string& image, const TMinimapSettings& settings,
-                             const MinimapBackend& backend)
+                             const MinimapBackend& backend, bool upToDate)
 {
     std::string failure = "Error: unknown failure";
     try {
-        return RunUnguardedJob(job, image, settings, backend);
+        return RunUnguardedJob(job, image, settings, backend, upToDate);
     } catch (const std::exception& error) {
         failure = std::string("Error: ") + error.what();
     } catch (...) {
     }
-    return {FailureJson(job.Name, failure), false, {failure}};
+    return {FailureJson(job.Name, failure), false, {failure}, std::nullopt, false};
 }
 
 }  // namespace
@@ -110,6 +125,9 @@ int RunGallery(const GalleryOptions& options, Console& console)
     const std::vector<RenderJob> jobs = PlanRenderJobs(plan, minimaps);
     EraCache cache;
     const MinimapBackend backend = RenderBackend(render, builtinTileset, cache);
+    UpdateTracker update;
+    if (render.Update)
+        update = UpdateTracker(folder, UpdateSettingsKey("gallery", render, settings, builtinTileset));
 
     Progress progress(console, jobs.size(), !render.Quiet && console.ErrorIsTerminal);
     // Folders that failed stand with the failed maps, as on the terminal.
@@ -117,14 +135,22 @@ int RunGallery(const GalleryOptions& options, Console& console)
     for (std::size_t k = 0; k < problems.size(); ++k)
         maps.push_back(FailureJson(plan.ProblemNames[k], problems[k].Message));
     std::size_t shown = 0;
+    std::size_t skipped = 0;
     std::size_t failed = problems.size();
     JobsInOrder<GalleryOutcome> run(jobs.size(), WorkerCount(render.Jobs, jobs.size()), [&](std::size_t index) {
         const std::string image = std::string(MinimapFolder) + "/" + plan.Maps[index].Image;
-        return RunGalleryJob(jobs[index], image, settings, backend);
+        const std::optional<ImageRecord> scenario = update.ScenarioNow(jobs[index]);
+        GalleryOutcome outcome = RunGalleryJob(jobs[index], image, settings, backend,
+                                               update.UpToDate(plan.Maps[index].Image, scenario, jobs[index].Output));
+        outcome.Scenario = scenario;
+        return outcome;
     });
     const int signal = run.ReportInOrder(
         [&](std::size_t index, GalleryOutcome& outcome) {
-            outcome.Written ? ++shown : ++failed;
+            outcome.Written || outcome.Skipped ? ++shown : ++failed;
+            skipped += outcome.Skipped;
+            update.Finish(plan.Maps[index].Image, outcome.Scenario, outcome.Written || outcome.Skipped,
+                          jobs[index].Output);
             if (!outcome.Messages.empty()) {
                 progress.Clear();
                 for (const std::string& message : outcome.Messages)
@@ -142,15 +168,20 @@ int RunGallery(const GalleryOptions& options, Console& console)
     if (signal == 0) {
         try {
             WriteGallerySite(folder, options.Title, maps);
+            update.Save();
         } catch (const std::exception& error) {
             pageFailure = error.what();
         }
     }
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
     if (!render.Quiet) {
-        char summary[160];
-        std::snprintf(summary, sizeof summary, "gallery of %zu maps, failed %zu, %.2f s", shown, failed,
-                      seconds.count());
+        char summary[192];
+        if (render.Update)
+            std::snprintf(summary, sizeof summary, "gallery of %zu maps, skipped %zu (up to date), failed %zu, %.2f s",
+                          shown, skipped, failed, seconds.count());
+        else
+            std::snprintf(summary, sizeof summary, "gallery of %zu maps, failed %zu, %.2f s", shown, failed,
+                          seconds.count());
         console.Out << summary << '\n';
     }
     if (const int interruption = run.Signal(); interruption != 0) {

@@ -86,7 +86,8 @@ OutputPlan PlanOutputs(const std::vector<std::string>& paths, const std::vector<
     for (const ScenarioInput& input : inputs)
         isFolder.at(input.Operand) = input.InFolder;
     for (const FolderProblem& problem : problems)
-        isFolder.at(problem.Operand) = true;
+        if (problem.InFolder)
+            isFolder.at(problem.Operand) = true;
     const std::vector<std::string> prefixes = FolderPrefixes(paths, isFolder);
 
     OutputPlan plan;
