@@ -138,6 +138,28 @@ TEST_F(ZipPacks, AZipFoundInAFolderStandsBesideItsFilesAndEveryCommandNamesItsMa
               0u);
 }
 
+// A pack and a folder of one name, or a pack given twice, share names: the
+// later maps are numbered as any others.
+TEST_F(ZipPacks, MapsOfAPackThatShareANameWithOthersAreNumbered)
+{
+    WriteScenarioFile(dir, "coll/pack/maps/a.pud", WriteScenario(MapWithOneUnit(0)));
+    WriteZip(dir.File("coll/pack.zip"), {{"maps/a.pud", MapBytes(1)}});
+    const CliRun run = Run("render", "out", {"coll"});
+    EXPECT_EQ(run.Status, 0) << run.Error;
+    EXPECT_EQ(FolderEntries(dir.File("out/pack/maps")), (std::vector<std::string>{"a-2.bmp", "a.bmp"}));
+    EXPECT_EQ(ReadFileBytes(dir.File("out/pack/maps/a-2.bmp")), ImageOfFile(MapBytes(0)));
+    EXPECT_EQ(ReadFileBytes(dir.File("out/pack/maps/a.bmp")), ImageOfFile(MapBytes(1)));
+
+    fs::create_directories(dir.File("other"));
+    fs::copy_file(dir.File("coll/pack.zip"), dir.File("other/pack.zip"));
+    const CliRun twice = Run("gallery", "site", {"coll/pack.zip", "other/pack.zip"});
+    EXPECT_EQ(twice.Status, 0) << twice.Error;
+    std::vector<std::string> shown;
+    for (const JsonObject& map : JsonObject::parse(ReadText(dir.File("site/maps.json"))))
+        shown.push_back(map["path"]);
+    EXPECT_EQ(shown, (std::vector<std::string>{"pack/maps/a.pud", "pack/maps/a-2.pud"}));
+}
+
 // Whatever names a zip holds, nothing is written outside the output folder:
 // each refused name is a failure line, the other maps are rendered.
 TEST_F(ZipPacks, NamesThatWouldLeaveTheOutputFolderAreRefusedOneByOne)
