@@ -176,12 +176,8 @@ int RunGallery(const GalleryOptions& options, Console& console)
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
     if (!render.Quiet) {
         char summary[192];
-        if (render.Update)
-            std::snprintf(summary, sizeof summary, "gallery of %zu maps, skipped %zu (up to date), failed %zu, %.2f s",
-                          shown, skipped, failed, seconds.count());
-        else
-            std::snprintf(summary, sizeof summary, "gallery of %zu maps, failed %zu, %.2f s", shown, failed,
-                          seconds.count());
+        std::snprintf(summary, sizeof summary, "gallery of %zu maps%s, failed %zu, %.2f s", shown,
+                      SkippedText(update, skipped).c_str(), failed, seconds.count());
         console.Out << summary << '\n';
     }
     if (const int interruption = run.Signal(); interruption != 0) {

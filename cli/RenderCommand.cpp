@@ -91,12 +91,8 @@ int RunRender(const RenderOptions& options, Console& console)
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
     if (!options.Quiet) {
         char summary[160];
-        if (options.Update)
-            std::snprintf(summary, sizeof summary, "written %zu, skipped %zu (up to date), failed %zu, %.2f s",
-                          written, skipped, failed, seconds.count());
-        else
-            std::snprintf(summary, sizeof summary, "written %zu, failed %zu, %.2f s", written, failed,
-                          seconds.count());
+        std::snprintf(summary, sizeof summary, "written %zu%s, failed %zu, %.2f s", written,
+                      SkippedText(update, skipped).c_str(), failed, seconds.count());
         console.Out << summary << '\n';
     }
     if (signal != 0)

@@ -155,6 +155,11 @@ void UpdateTracker::Save() const
         WriteUpdateState(folder_, next_);
 }
 
+std::string SkippedText(const UpdateTracker& update, std::size_t skipped)
+{
+    return update.On() ? ", skipped " + std::to_string(skipped) + " (up to date)" : "";
+}
+
 std::string UpdateTracker::StatePath() const { return JoinPath(folder_, UpdateStateFileName); }
 
 namespace {

@@ -109,4 +109,8 @@ private:
     UpdateState next_;
 };
 
+// The summary's count of skipped maps (", skipped 5 (up to date)") under
+// --update; nothing without it, so that the summary stays as it was.
+std::string SkippedText(const UpdateTracker& update, std::size_t skipped);
+
 }  // namespace tessel::cli

@@ -20,21 +20,21 @@ bool HasScenarioExtension(std::string_view name)
     return extension == ".pud";
 }
 
-namespace {
-
-std::string SubFolderOf(const fs::path& folder, const fs::path& root)
-{
-    const fs::path subFolder = folder.lexically_relative(root);
-    return subFolder == "." ? std::string() : subFolder.generic_string();
-}
-
-std::string JoinedPieces(std::initializer_list<std::string_view> pieces)
+std::string JoinedNames(std::initializer_list<std::string_view> pieces)
 {
     std::string path;
     for (const std::string_view piece : pieces)
         if (!piece.empty())
             path += (path.empty() ? "" : "/") + std::string(piece);
     return path;
+}
+
+namespace {
+
+std::string SubFolderOf(const fs::path& folder, const fs::path& root)
+{
+    const fs::path subFolder = folder.lexically_relative(root);
+    return subFolder == "." ? std::string() : subFolder.generic_string();
 }
 
 // Adds the scenario entries of a zip archive as if it were a folder named
@@ -46,18 +46,18 @@ void SearchZip(const fs::path& zipPath, const std::string& subFolder, std::size_
     const std::string fileName = zipPath.filename().string();
     const ZipListing listing = ListZipScenarios(path);
     if (!listing.Failure.empty()) {
-        problems.push_back({path, listing.Failure, operand, inFolder ? JoinedPieces({subFolder, fileName}) : "",
+        problems.push_back({path, listing.Failure, operand, inFolder ? JoinedNames({subFolder, fileName}) : "",
                             inFolder});
         return;
     }
     for (const std::string& name : listing.UnsafeNames)
         problems.push_back({path + "/" + name, std::string("Error: ") + UnsafeEntryNameText, operand,
-                            JoinedPieces({subFolder, fileName, name}), inFolder});
+                            JoinedNames({subFolder, fileName, name}), inFolder});
     const std::string folderName = ZipFolderName(fileName);
     for (const ZipEntry& entry : listing.Scenarios) {
         const std::size_t slash = entry.Name.rfind('/');
         const std::string entryFolder = slash == std::string::npos ? "" : entry.Name.substr(0, slash);
-        ScenarioInput input{path + "/" + entry.Name, JoinedPieces({subFolder, folderName, entryFolder}), operand,
+        ScenarioInput input{path + "/" + entry.Name, JoinedNames({subFolder, folderName, entryFolder}), operand,
                             inFolder};
         input.Archive = path;
         input.Entry = entry.Index;

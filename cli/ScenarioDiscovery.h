@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,10 @@ struct FolderProblem {
 };
 
 bool HasScenarioExtension(std::string_view name);
+
+// The pieces joined by "/", empty ones left out ("a", "", "b" gives "a/b"):
+// the names of a run are built so.
+std::string JoinedNames(std::initializer_list<std::string_view> pieces);
 
 // Folders are searched recursively, their scenarios in path order. A path
 // that is not a folder is taken as a scenario file, also when it does not
