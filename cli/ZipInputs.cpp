@@ -1,13 +1,15 @@
 #include "ZipInputs.h"
 
 #include "scenario/ScenarioChunks.h"
+#include "system/FileIdentity.h"
 #include "system/SystemErrors.h"
-#include "text/PathPieces.h"
+#include "UpdateState.h"
 
 #include <zip.h>
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 namespace tessel::cli {
 
@@ -66,19 +68,27 @@ ZipHandle OpenArchive(const std::string& zipPath)
 }
 
 // Each worker keeps the archive it read last open: the entries of one pack
-// are read one after another, and opening reads the whole directory.
+// are read one after another, and opening reads the whole directory. It is
+// opened again when the path leads to another file, or the file changed.
 struct OpenArchiveCache {
     std::string Path;
+    std::optional<FileIdentity> Identity;
+    std::optional<FileStamp> Stamp;
     ZipHandle Archive;
 };
 thread_local OpenArchiveCache openArchive;
 
 zip_t& CachedArchive(const std::string& zipPath)
 {
-    if (!openArchive.Archive || openArchive.Path != zipPath) {
+    std::optional<FileIdentity> identity = IdentityOfFile(zipPath);
+    std::optional<FileStamp> stamp = StampOfFile(zipPath);
+    if (!openArchive.Archive || openArchive.Path != zipPath || !identity || identity != openArchive.Identity ||
+        stamp != openArchive.Stamp) {
         openArchive.Archive.reset();
         openArchive.Archive = OpenArchive(zipPath);
         openArchive.Path = zipPath;
+        openArchive.Identity = identity;
+        openArchive.Stamp = stamp;
     }
     return *openArchive.Archive;
 }

@@ -138,6 +138,18 @@ TEST_F(ZipPacks, AZipFoundInAFolderStandsBesideItsFilesAndEveryCommandNamesItsMa
               0u);
 }
 
+// A pack written anew between two runs of one process is read anew, though
+// its path and its entries' names stay.
+TEST_F(ZipPacks, APackReplacedSinceTheLastRunIsReadAsItIsNow)
+{
+    for (const uint16_t era : {1, 2, 3}) {
+        WriteZip(dir.File("pack.zip"), {{"a.pud", MapBytes(era)}});
+        const CliRun info = Info({"pack.zip"});
+        EXPECT_EQ(info.Out.rfind(dir.File("pack.zip/a.pud") + ": era " + std::to_string(era) + " ", 0), 0u)
+            << info.Out;
+    }
+}
+
 // A pack and a folder of one name, or a pack given twice, share names: the
 // later maps are numbered as any others.
 TEST_F(ZipPacks, MapsOfAPackThatShareANameWithOthersAreNumbered)
