@@ -32,7 +32,8 @@ const char* const RenderUsage =
     "folder of one name is NAME-2). Where two scenarios would share a minimap,\n"
     "the later one's is numbered (map-2.bmp). No minimap replaces a scenario\n"
     "of the run. Failures name each scenario by its path below the folder or\n"
-    "file given.\n"
+    "file given. A zip archive, given or found in a folder, is read as a\n"
+    "folder named after it (pack.zip holding maps/a.pud gives pack/maps/a.bmp).\n"
     "\n"
     "Options:\n"
     "  -o, --output DIR      output folder (default: the current folder; created when missing)\n"
@@ -47,6 +48,8 @@ const char* const RenderUsage =
     "      --settings FILE   take the defaults from this settings file\n"
     "      --no-settings     take the built-in defaults (160 pixels, units drawn)\n"
     "      --no-cache        load the archive afresh for every scenario\n"
+    "      --update          skip each map whose image is newer than its scenario and was\n"
+    "                        made with the same settings (kept in DIR/.tessel-update)\n"
     "  -q, --quiet           no progress display and no summary\n"
     "  -h, --help            show this text\n"
     "\n"
@@ -59,11 +62,11 @@ const char* const RenderUsage =
 const char* const InfoUsage =
     "Usage: tessel-cli info [--long | --short | --json] [--builtin-tileset] PATH...\n"
     "\n"
-    "Shows, for each scenario file (and every .pud file under each folder), its\n"
-    "era, map side and unit count, format version, description, players, gold\n"
-    "mines and oil patches, and each player slot's controller, race, starting\n"
-    "resources and start location; or why it cannot be read. One scenario is\n"
-    "shown in full; several are shown one line each:\n"
+    "Shows, for each scenario file (and every .pud file under each folder or in\n"
+    "each zip archive), its era, map side and unit count, format version,\n"
+    "description, players, gold mines and oil patches, and each player slot's\n"
+    "controller, race, starting resources and start location; or why it cannot\n"
+    "be read. One scenario is shown in full; several are shown one line each:\n"
     "  NAME: ERA, S x S tiles, N units; seats H human, C computer, R rescue; gold G in M mines; \"DESCRIPTION\"\n"
     "\n"
     "Options:\n"
@@ -82,7 +85,8 @@ const char* const GalleryUsage =
     "and sort; it works from disk without a network. The minimaps go into\n"
     "DIR/minimaps as PNG files, laid out as render lays them out; DIR/maps.json\n"
     "holds the data. Maps are named by their path below the folder or file\n"
-    "given, with the folder's own name in front when several are given.\n"
+    "given, with the folder's own name in front when several are given; a zip\n"
+    "archive is read as a folder named after it.\n"
     "\n"
     "Options:\n"
     "  -o, --output DIR      the gallery's folder (created when missing)\n"
@@ -97,6 +101,8 @@ const char* const GalleryUsage =
     "      --settings FILE   take the defaults from this settings file\n"
     "      --no-settings     take the built-in defaults (units drawn)\n"
     "      --no-cache        load the archive afresh for every scenario\n"
+    "      --update          skip each map whose image is newer than its scenario and was\n"
+    "                        made with the same settings (kept in DIR/.tessel-update)\n"
     "  -q, --quiet           no progress display and no summary\n"
     "  -h, --help            show this text\n"
     "\n"
@@ -234,6 +240,7 @@ void AddRenderingOptions(ArgumentWalker& walker, RenderOptions& options)
     walker.Flag({"--no-settings"}, [&] { options.NoSettings = true; });
     walker.Flag({"--no-cache"}, [&] { options.NoCache = true; });
     walker.Flag({"-q", "--quiet"}, [&] { options.Quiet = true; });
+    walker.Flag({"--update"}, [&] { options.Update = true; });
 }
 
 void CheckRenderingOptions(const RenderOptions& options, const char* command)

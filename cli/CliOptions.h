@@ -33,6 +33,8 @@ struct RenderOptions {
     bool NoSettings = false;
     bool NoCache = false;
     bool Quiet = false;
+    // Skip each map whose image is up to date (UpdateState.h).
+    bool Update = false;
 };
 
 // A gallery's images are PNG files in OutputDirectory/minimaps.

@@ -12,6 +12,7 @@
 #include "scenario/ScenarioInfo.h"
 #include "text/PathPieces.h"
 #include "text/TerminalName.h"
+#include "ZipInputs.h"
 
 #include <chrono>
 #include <cstdio>
@@ -32,6 +33,10 @@ struct GalleryOutcome {
     JsonObject Data;
     bool Written = false;
     std::vector<std::string> Messages;
+    // Under --update: the scenario as it was before it was read, and
+    // whether its image was up to date (and so not written).
+    std::optional<ImageRecord> Scenario;
+    bool Skipped = false;
 };
 
 std::string JoinLines(const std::vector<std::string>& lines)
@@ -57,9 +62,11 @@ struct GalleryRun {
 // Writes the larger picture and the scenario's copy, and puts their URLs,
 // the minimap's and the scenario's SHA-256 into data. They come before the
 // card's image, so that a card image on disk stands for a complete map.
-// Returns what went wrong, nothing when all is written.
+// For a map that --update found up to date, a larger picture that is still
+// there is kept: it was made with the card's image. Returns what went
+// wrong, nothing when all is written.
 std::vector<std::string> WriteMapFiles(const RenderJob& job, const std::string& image, const GalleryRun& run,
-                                       JsonObject& data)
+                                       bool upToDate, JsonObject& data)
 {
     const std::string minimap = std::string(MinimapFolder) + "/" + image;
     std::string preview = minimap;
@@ -69,14 +76,16 @@ std::vector<std::string> WriteMapFiles(const RenderJob& job, const std::string& 
         previewJob.Output = JoinPath(run.Folder, preview);
         if (const auto identity = IdentityOfFile(previewJob.Output); identity && run.Scenarios.contains(*identity))
             previewJob.Refusal = "Error: the larger minimap would replace a scenario file of the run";
-        RenderOutcome rendered = RunRenderJob(previewJob, *run.PreviewSettings, run.Backend);
-        if (!rendered.Written)
-            return rendered.Messages;
+        if (!upToDate || !previewJob.Refusal.empty() || !StampOfFile(previewJob.Output)) {
+            RenderOutcome rendered = RunRenderJob(previewJob, *run.PreviewSettings, run.Backend);
+            if (!rendered.Written)
+                return rendered.Messages;
+        }
     }
     const std::string copyName = std::string(MinimapFolder) + "/" + ScenarioCopyName(image);
     ScenarioCopy copy;
     try {
-        copy = CopyScenario(job.Input.Path, JoinPath(run.Folder, copyName), run.Scenarios);
+        copy = CopyScenario(job.Input, JoinPath(run.Folder, copyName), run.Scenarios);
     } catch (const Exception& error) {
         return {"Error: " + error.Message()};
     }
@@ -89,14 +98,18 @@ std::vector<std::string> WriteMapFiles(const RenderJob& job, const std::string& 
 
 // Reads what the scenario holds, then renders it as render would; a file
 // the minimap reader refuses fails with the message a render gives it.
-GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& image, const GalleryRun& run)
+GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& image, const GalleryRun& run,
+                               bool upToDate)
 {
     GalleryOutcome outcome;
     std::string failure = job.Refusal;
     TScenarioInfo info;
     try {
-        if (failure.empty())
-            info.LoadFromFile(job.Input.Path);
+        if (failure.empty()) {
+            TPUDData scenario;
+            const std::unique_ptr<InputFile> file = OpenScenario(job.Input);
+            info.LoadFromOpenFile(*file, scenario);
+        }
     } catch (const Exception& error) {
         failure = "Error: " + error.Message();
     } catch (const std::bad_alloc&) {
@@ -108,7 +121,11 @@ GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& image, c
         return outcome;
     }
     outcome.Data = ScenarioJson(job.Name, info);
-    outcome.Messages = WriteMapFiles(job, image, run, outcome.Data);
+    outcome.Messages = WriteMapFiles(job, image, run, upToDate, outcome.Data);
+    if (outcome.Messages.empty() && upToDate) {
+        outcome.Skipped = true;
+        return outcome;
+    }
     if (outcome.Messages.empty()) {
         RenderOutcome rendered = RunRenderJob(job, run.CardSettings, run.Backend);
         outcome.Written = rendered.Written;
@@ -123,16 +140,16 @@ GalleryOutcome RunUnguardedJob(const RenderJob& job, const std::string& image, c
 }
 
 // What escapes the job's own reports fails the job alone, with a message.
-GalleryOutcome RunGalleryJob(const RenderJob& job, const std::string& image, const GalleryRun& run)
+GalleryOutcome RunGalleryJob(const RenderJob& job, const std::string& image, const GalleryRun& run, bool upToDate)
 {
     std::string failure = "Error: unknown failure";
     try {
-        return RunUnguardedJob(job, image, run);
+        return RunUnguardedJob(job, image, run, upToDate);
     } catch (const std::exception& error) {
         failure = std::string("Error: ") + error.what();
     } catch (...) {
     }
-    return {FailureJson(job.Name, failure), false, {failure}};
+    return {FailureJson(job.Name, failure), false, {failure}, std::nullopt, false};
 }
 
 }  // namespace
@@ -172,6 +189,9 @@ int RunGallery(const GalleryOptions& options, Console& console)
     for (const RenderJob& job : jobs)
         if (const auto identity = IdentityOfFile(job.Input.Path))
             gallery.Scenarios.insert(*identity);
+    UpdateTracker update;
+    if (render.Update)
+        update = UpdateTracker(folder, UpdateSettingsKey("gallery", render, settings, builtinTileset));
 
     Progress progress(console, jobs.size(), !render.Quiet && console.ErrorIsTerminal);
     // Folders that failed stand with the failed maps, as on the terminal.
@@ -179,13 +199,21 @@ int RunGallery(const GalleryOptions& options, Console& console)
     for (std::size_t k = 0; k < problems.size(); ++k)
         maps.push_back(FailureJson(plan.ProblemNames[k], problems[k].Message));
     std::size_t shown = 0;
+    std::size_t skipped = 0;
     std::size_t failed = problems.size();
     JobsInOrder<GalleryOutcome> run(jobs.size(), WorkerCount(render.Jobs, jobs.size()), [&](std::size_t index) {
-        return RunGalleryJob(jobs[index], plan.Maps[index].Image, gallery);
+        const std::optional<ImageRecord> scenario = update.ScenarioNow(jobs[index]);
+        GalleryOutcome outcome = RunGalleryJob(jobs[index], plan.Maps[index].Image, gallery,
+                                               update.UpToDate(plan.Maps[index].Image, scenario, jobs[index].Output));
+        outcome.Scenario = scenario;
+        return outcome;
     });
     const int signal = run.ReportInOrder(
         [&](std::size_t index, GalleryOutcome& outcome) {
-            outcome.Written ? ++shown : ++failed;
+            outcome.Written || outcome.Skipped ? ++shown : ++failed;
+            skipped += outcome.Skipped;
+            update.Finish(plan.Maps[index].Image, outcome.Scenario, outcome.Written || outcome.Skipped,
+                          jobs[index].Output);
             if (!outcome.Messages.empty()) {
                 progress.Clear();
                 for (const std::string& message : outcome.Messages)
@@ -203,15 +231,16 @@ int RunGallery(const GalleryOptions& options, Console& console)
     if (signal == 0) {
         try {
             WriteGallerySite(folder, options.Title, maps);
+            update.Save();
         } catch (const std::exception& error) {
             pageFailure = error.what();
         }
     }
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
     if (!render.Quiet) {
-        char summary[160];
-        std::snprintf(summary, sizeof summary, "gallery of %zu maps, failed %zu, %.2f s", shown, failed,
-                      seconds.count());
+        char summary[192];
+        std::snprintf(summary, sizeof summary, "gallery of %zu maps%s, failed %zu, %.2f s", shown,
+                      SkippedText(update, skipped).c_str(), failed, seconds.count());
         console.Out << summary << '\n';
     }
     if (const int interruption = run.Signal(); interruption != 0) {

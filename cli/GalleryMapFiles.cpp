@@ -1,4 +1,5 @@
 #include "GalleryMapFiles.h"
+#include "ZipInputs.h"
 
 #include "base/Sha256.h"
 #include "scenario/ScenarioChunks.h"
@@ -47,10 +48,11 @@ bool LiesInFolder(const std::string& path, const std::string& folder)
     return piece != file.end();
 }
 
-ScenarioCopy CopyScenario(const std::string& source, const std::string& destination,
+ScenarioCopy CopyScenario(const ScenarioInput& source, const std::string& destination,
                           const std::set<FileIdentity>& scenarios)
 {
-    InputFile input(source);
+    const std::unique_ptr<InputFile> file = OpenScenario(source);
+    InputFile& input = *file;
     if (input.Size() > MaximumScenarioSize)
         throw EPUDEx(ScenarioTooLargeText);
     // Read to its end, whatever size it had: a file that grew past the limit
@@ -66,7 +68,7 @@ ScenarioCopy CopyScenario(const std::string& source, const std::string& destinat
 
     ScenarioCopy copy{Sha256Hex(bytes.data(), bytes.size()), true};
     if (const auto there = IdentityOfFile(destination); there && scenarios.contains(*there)) {
-        copy.Available = there == IdentityOfFile(source);  // the scenario itself is its copy
+        copy.Available = there == IdentityOfFile(source.Path);  // the scenario itself is its copy
         return copy;
     }
     std::error_code ignored;  // a folder that cannot be made shows when the file is opened

@@ -5,6 +5,7 @@
 // copied elsewhere.
 #pragma once
 
+#include "ScenarioDiscovery.h"
 #include "minimap/MinimapSettings.h"
 #include "system/FileIdentity.h"
 
@@ -40,12 +41,13 @@ struct ScenarioCopy {
     bool Available = false;
 };
 
-// Reads the scenario at source whole (refusing one larger than a scenario
-// may be, as the reader does) and writes it to destination through a
+// Reads the scenario source names (a file, or an entry of a zip archive)
+// whole, refusing one larger than a scenario may be, as the reader does,
+// and writes it to destination through a
 // temporary file, unless a scenario of the run (scenarios holds their
 // identities) lies there: nothing is ever written over one. Raises
 // Exception.
-ScenarioCopy CopyScenario(const std::string& source, const std::string& destination,
+ScenarioCopy CopyScenario(const ScenarioInput& source, const std::string& destination,
                           const std::set<FileIdentity>& scenarios);
 
 }  // namespace tessel::cli

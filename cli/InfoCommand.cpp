@@ -5,6 +5,7 @@
 #include "ScenarioJson.h"
 #include "text/TerminalName.h"
 #include "tileset/BuiltinTileset.h"
+#include "ZipInputs.h"
 
 #include <new>
 #include <ostream>
@@ -102,7 +103,8 @@ int RunInfo(const InfoOptions& options, Console& console)
         TScenarioInfo info;
         std::string failure;
         try {
-            info.LoadFromFile(input.Path, scenario);
+            const std::unique_ptr<InputFile> file = OpenScenario(input);
+            info.LoadFromOpenFile(*file, scenario);
         } catch (const Exception& error) {
             failure = error.Message();
         } catch (const std::bad_alloc&) {

@@ -28,16 +28,6 @@ std::string OwnName(const std::string& given)
     return name.empty() ? "root" : name;
 }
 
-// "a/b" with empty pieces left out.
-std::string Joined(std::initializer_list<std::string_view> pieces)
-{
-    std::string path;
-    for (const std::string_view piece : pieces)
-        if (!piece.empty())
-            path += (path.empty() ? "" : "/") + std::string(piece);
-    return path;
-}
-
 // Hands out paths that no earlier one took: a taken path gets "-2", "-3"
 // ... before its extension, each number tried once.
 class UniquePaths {
@@ -86,14 +76,15 @@ OutputPlan PlanOutputs(const std::vector<std::string>& paths, const std::vector<
     for (const ScenarioInput& input : inputs)
         isFolder.at(input.Operand) = input.InFolder;
     for (const FolderProblem& problem : problems)
-        isFolder.at(problem.Operand) = true;
+        if (problem.InFolder)
+            isFolder.at(problem.Operand) = true;
     const std::vector<std::string> prefixes = FolderPrefixes(paths, isFolder);
 
     OutputPlan plan;
     UniquePaths names;
     for (const ScenarioInput& input : inputs) {
         const std::string name =
-            names.Take(Joined({prefixes[input.Operand], input.SubFolder, OwnName(input.Path)}));
+            names.Take(JoinedNames({prefixes[input.Operand], input.SubFolder, OwnName(input.Path)}));
         plan.Maps.push_back({input, name, {}});
     }
 
@@ -110,7 +101,7 @@ OutputPlan PlanOutputs(const std::vector<std::string>& paths, const std::vector<
         const std::string& prefix = prefixes[problem.Operand];
         plan.ProblemNames.push_back(problem.SubFolder.empty() && prefix.empty()
                                         ? OwnName(paths[problem.Operand])
-                                        : Joined({prefix, problem.SubFolder}));
+                                        : JoinedNames({prefix, problem.SubFolder}));
     }
     return plan;
 }

@@ -3,6 +3,7 @@
 #include "JobsInOrder.h"
 #include "Progress.h"
 #include "RenderJobs.h"
+#include "text/TerminalName.h"
 
 #include <chrono>
 #include <cstdio>
@@ -11,6 +12,17 @@
 namespace fs = std::filesystem;
 
 namespace tessel::cli {
+
+namespace {
+
+// A job's outcome, and under --update whether its image was up to date
+// (and so not written).
+struct UpdatedOutcome : RenderOutcome {
+    std::optional<ImageRecord> Scenario;
+    bool Skipped = false;
+};
+
+}  // namespace
 
 int RunRender(const RenderOptions& options, Console& console)
 {
@@ -32,15 +44,28 @@ int RunRender(const RenderOptions& options, Console& console)
 
     EraCache cache;
     const MinimapBackend backend = RenderBackend(options, builtinTileset, cache);
-    JobsInOrder<RenderOutcome> run(jobs.size(), WorkerCount(options.Jobs, jobs.size()),
-                                   [&](std::size_t index) { return RunRenderJob(jobs[index], settings, backend); });
+    UpdateTracker update;
+    if (options.Update)
+        update = UpdateTracker(options.OutputDirectory,
+                               UpdateSettingsKey("render", options, settings, builtinTileset));
+    JobsInOrder<UpdatedOutcome> run(jobs.size(), WorkerCount(options.Jobs, jobs.size()), [&](std::size_t index) {
+        UpdatedOutcome result;
+        result.Scenario = update.ScenarioNow(jobs[index]);
+        result.Skipped = update.UpToDate(plan.Maps[index].Image, result.Scenario, jobs[index].Output);
+        if (!result.Skipped)
+            static_cast<RenderOutcome&>(result) = RunRenderJob(jobs[index], settings, backend);
+        return result;
+    });
 
     Progress progress(console, jobs.size(), !options.Quiet && console.ErrorIsTerminal);
     std::size_t written = 0;
+    std::size_t skipped = 0;
     std::size_t failed = problems.size();
     const int signal = run.ReportInOrder(
-        [&](std::size_t index, const RenderOutcome& outcome) {
-            outcome.Written ? ++written : ++failed;
+        [&](std::size_t index, const UpdatedOutcome& outcome) {
+            outcome.Skipped ? ++skipped : outcome.Written ? ++written : ++failed;
+            update.Finish(plan.Maps[index].Image, outcome.Scenario, outcome.Skipped || outcome.Written,
+                          jobs[index].Output);
             if (!outcome.Messages.empty()) {
                 progress.Clear();
                 for (const std::string& message : outcome.Messages)
@@ -51,15 +76,28 @@ int RunRender(const RenderOptions& options, Console& console)
         [&](std::size_t index) { progress.Show(index, failed); });
     progress.Clear();
 
+    // An interrupted run leaves the earlier state: what it wrote since is
+    // made again next time, as its images no longer match it.
+    bool stateFailed = false;
+    if (signal == 0 && update.On()) {
+        try {
+            update.Save();
+        } catch (const std::exception& error) {
+            stateFailed = true;
+            console.Error << "tessel-cli: cannot write " << QuotedTerminalName(update.StatePath()) << ": "
+                          << TerminalName(error.what()) << '\n';
+        }
+    }
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
     if (!options.Quiet) {
-        char summary[128];
-        std::snprintf(summary, sizeof summary, "written %zu, failed %zu, %.2f s", written, failed, seconds.count());
+        char summary[160];
+        std::snprintf(summary, sizeof summary, "written %zu%s, failed %zu, %.2f s", written,
+                      SkippedText(update, skipped).c_str(), failed, seconds.count());
         console.Out << summary << '\n';
     }
     if (signal != 0)
         run.ExitAfterSignal(console, signal);
-    return failed == 0 ? ExitSuccess : ExitSomeFailed;
+    return failed == 0 && !stateFailed ? ExitSuccess : ExitSomeFailed;
 }
 
 }  // namespace tessel::cli

@@ -197,6 +197,11 @@ int main(int argc, char** argv)
             Save(root / "archive", name, bytes);
         for (const auto& [name, bytes] : ExpandSeeds())
             Save(root / "expand", name, bytes);
+        const std::string state = "tessel-update 1\nsettings\trender 1.0 sides 160 160 160 160 units bmp\n"
+                                  "image\tsub/x.bmp\tmaps/sub/x.pud\t2048\t1700000000000000000\t25678\t"
+                                  "1700000000500000000\n"
+                                  "image\tpack/a%0A.bmp\tpack.zip/a%0A.pud\t9000\t-5\t25678\t7\n";
+        Save(root / "update_state", "two_images", Bytes(state.begin(), state.end()));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tessel_fuzz_seeds: %s\n", error.what());
         return 1;

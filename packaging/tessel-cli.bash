@@ -1,5 +1,6 @@
 # bash completion for tessel-cli: commands, their options, the values of
-# --format, and scenario files (*.pud in any letter case) or folders.
+# --format, and scenario files or map packs (*.pud, *.zip in any letter
+# case) or folders.
 
 _tessel_cli()
 {
@@ -46,12 +47,12 @@ _tessel_cli()
             render)
                 COMPREPLY=($(compgen -W '--output --archive --builtin-tileset --size --size32 --size64
                     --size96 --size128 --units --no-units --format --jobs --settings --no-settings
-                    --no-cache --quiet --help' -- "$cur"))
+                    --no-cache --update --quiet --help' -- "$cur"))
                 ;;
             gallery)
                 COMPREPLY=($(compgen -W '--output --title --archive --builtin-tileset --size --size32 --size64
-                    --size96 --size128 --units --no-units --jobs --settings --no-settings --no-cache --quiet
-                    --help' -- "$cur"))
+                    --size96 --size128 --units --no-units --jobs --settings --no-settings --no-cache --update
+                    --quiet --help' -- "$cur"))
                 ;;
             info)
                 COMPREPLY=($(compgen -W '--long --short --json --builtin-tileset --help' -- "$cur"))
@@ -65,7 +66,7 @@ _tessel_cli()
 
     case $command in
         demo) _filedir -d ;;
-        *) _filedir pud ;;
+        *) _filedir '@(pud|zip)' ;;
     esac
 } &&
     complete -F _tessel_cli tessel-cli

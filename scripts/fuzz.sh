@@ -5,7 +5,7 @@
 #
 #   FUZZ_SECONDS  seconds per target (default 60)
 #   FUZZ_TARGETS  targets to run (default: scenario catalogue archive expand
-#                 minimap thumbnailer)
+#                 minimap thumbnailer update_state)
 #   BUILD_DIR     build folder (default build-fuzz)
 #   JOBS          build jobs (default 2)
 #   CORPUS_DIR    real scenarios used as extra seeds when present (default:
@@ -14,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-60}
-targets=${FUZZ_TARGETS:-"scenario catalogue archive expand minimap thumbnailer"}
+targets=${FUZZ_TARGETS:-"scenario catalogue archive expand minimap thumbnailer update_state"}
 build=${BUILD_DIR:-build-fuzz}
 jobs=${JOBS:-2}
 

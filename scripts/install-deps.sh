@@ -9,6 +9,8 @@ packages=(
   build-essential cmake ninja-build
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev nlohmann-json3-dev
+  # tessel-cli's map packs (zip archives)
+  libzip-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools
   xvfb xauth

@@ -6,6 +6,7 @@
 #include "minimap/MinimapRenderer.h"
 #include "scenario/PudData.h"
 
+#include <functional>
 #include <new>
 
 namespace tessel {
@@ -28,8 +29,12 @@ bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath)
     return MakeMinimap(scenarioPath, outputPath, MinimapSettings, backend);
 }
 
-bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath, const TMinimapSettings& settings,
-                 const MinimapBackend& backend)
+namespace {
+
+// load fills the scenario; everything after it is the same for a path and
+// an open file.
+bool MakeMinimapOf(const std::function<void(TPUDData&)>& load, const std::string& outputPath,
+                   const TMinimapSettings& settings, const MinimapBackend& backend)
 {
     if (backend.NeedsArchive && settings.MainDat.empty()) {
         ErrorBox(LocateArchiveText);
@@ -40,7 +45,7 @@ bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath,
         // The scenario is read, and its failures reported, before the archive
         // is opened; the output file is created only once the raster is done.
         TPUDData scenario;
-        scenario.LoadFromFile(scenarioPath);
+        load(scenario);
         std::shared_ptr<const TTerrainData> terrain = backend.LoadTerrain(settings.MainDat, scenario.Era);
         const std::shared_ptr<const TilePictures> pictures =
             backend.LoadPictures ? backend.LoadPictures(settings.MainDat, scenario.Era) : nullptr;
@@ -59,6 +64,22 @@ bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath,
     // Shown after everything above has been released.
     ErrorBox("Error: " + failure);
     return false;
+}
+
+}  // namespace
+
+bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath, const TMinimapSettings& settings,
+                 const MinimapBackend& backend)
+{
+    return MakeMinimapOf([&](TPUDData& scenario) { scenario.LoadFromFile(scenarioPath); }, outputPath, settings,
+                         backend);
+}
+
+bool MakeMinimap(InputFile& scenarioFile, const std::string& outputPath, const TMinimapSettings& settings,
+                 const MinimapBackend& backend)
+{
+    return MakeMinimapOf([&](TPUDData& scenario) { scenario.LoadFromOpenFile(scenarioFile); }, outputPath, settings,
+                         backend);
 }
 
 }  // namespace tessel

@@ -7,6 +7,7 @@
 #include "era/TilePictures.h"
 #include "image/Palette.h"
 #include "minimap/MinimapSettings.h"
+#include "system/FileLayer.h"
 
 #include <functional>
 #include <memory>
@@ -40,6 +41,11 @@ inline constexpr const char* LocateArchiveText =
 bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath);
 
 bool MakeMinimap(const std::string& scenarioPath, const std::string& outputPath, const TMinimapSettings& settings,
+                 const MinimapBackend& backend);
+
+// The same from a scenario file that the caller opened (one held in memory
+// too), read from its start.
+bool MakeMinimap(InputFile& scenarioFile, const std::string& outputPath, const TMinimapSettings& settings,
                  const MinimapBackend& backend);
 
 }  // namespace tessel

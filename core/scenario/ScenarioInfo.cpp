@@ -159,8 +159,22 @@ void TScenarioInfo::LoadFromFile(const std::string& fileName, TPUDData& scenario
 {
     *this = TScenarioInfo();
     scenario = TPUDData();
+    InputFile file(fileName);
+    LoadFromOpenFile(file, scenario);
     try {
-        InputFile file(fileName);
+        file.Close();
+    } catch (...) {
+        *this = TScenarioInfo();
+        scenario = TPUDData();
+        throw;
+    }
+}
+
+void TScenarioInfo::LoadFromOpenFile(InputFile& file, TPUDData& scenario)
+{
+    *this = TScenarioInfo();
+    scenario = TPUDData();
+    try {
         ChunkIndex chunks(file);
         scenario.LoadFromChunks(chunks);
         Era = scenario.Era;
@@ -168,7 +182,6 @@ void TScenarioInfo::LoadFromFile(const std::string& fileName, TPUDData& scenario
         UnitCount = scenario.UnitCount;
         ReadMetadata(chunks, *this);
         CountUnits(scenario, *this);
-        file.Close();
     } catch (...) {
         *this = TScenarioInfo();
         scenario = TPUDData();

@@ -91,6 +91,9 @@ public:
     // The same, leaving the minimap reader's load of the file in scenario
     // for a caller that renders it too.
     void LoadFromFile(const std::string& fileName, TPUDData& scenario);
+    // The same from a file that the caller opened (one held in memory too)
+    // and closes.
+    void LoadFromOpenFile(InputFile& file, TPUDData& scenario);
 };
 
 }  // namespace tessel

@@ -9,9 +9,14 @@
 
 namespace tessel {
 
+InputFile::InputFile(std::string name, std::vector<unsigned char> bytes)
+    : path_(std::move(name)), inMemory_(true), memory_(std::move(bytes))
+{
+}
+
 void InputFile::Seek(int64_t position)
 {
-    if (file_ == NoFile)
+    if (!IsOpen())
         throw EInOutError(io_error::FileNotOpen);
     if (position < 0)
         throw EInOutError(io_error::NegativeSeek);
@@ -20,9 +25,18 @@ void InputFile::Seek(int64_t position)
 
 std::size_t InputFile::ReadUpTo(void* buffer, std::size_t count)
 {
-    if (file_ == NoFile)
+    if (!IsOpen())
         throw EInOutError(io_error::FileNotOpen);
     auto* out = static_cast<unsigned char*>(buffer);
+    if (inMemory_) {
+        const auto size = static_cast<int64_t>(memory_.size());
+        const std::size_t piece =
+            position_ >= size ? 0 : std::min(count, static_cast<std::size_t>(size - position_));
+        if (piece != 0)
+            std::memcpy(out, memory_.data() + position_, piece);
+        position_ += static_cast<int64_t>(piece);
+        return piece;
+    }
     std::size_t done = 0;
     while (done < count) {
         const int64_t readAheadEnd = readAheadStart_ + static_cast<int64_t>(readAheadLength_);

@@ -29,6 +29,10 @@ inline constexpr NativeFile NoFile = -1;
 class InputFile {
 public:
     explicit InputFile(const std::string& path);
+    // A file whose bytes are already in memory (an entry taken out of a zip
+    // archive), read through the same operations without the system; name
+    // stands in for its path.
+    InputFile(std::string name, std::vector<unsigned char> bytes);
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -51,9 +55,14 @@ private:
     static constexpr std::size_t ReadAheadSize = 64 * 1024;
 
     std::size_t ReadFromSystem(unsigned char* buffer, std::size_t count, int64_t position);
+    bool IsOpen() const { return file_ != NoFile || inMemory_; }
 
     std::string path_;
     NativeFile file_ = NoFile;
+    // Set for a file held in memory: memory_ holds all of it, and no
+    // descriptor is ever opened.
+    bool inMemory_ = false;
+    std::vector<unsigned char> memory_;
     int64_t position_ = 0;
     std::unique_ptr<unsigned char[]> readAhead_;
     int64_t readAheadStart_ = 0;

@@ -82,8 +82,10 @@ InputFile::~InputFile()
 
 int64_t InputFile::Size() const
 {
-    if (file_ == NoFile)
+    if (!IsOpen())
         throw EInOutError(io_error::FileNotOpen);
+    if (inMemory_)
+        return static_cast<int64_t>(memory_.size());
     struct stat info {};
     if (::fstat(Descriptor(file_), &info) != 0)
         RaiseErrno(errno, path_);
@@ -110,8 +112,13 @@ std::size_t InputFile::ReadFromSystem(unsigned char* buffer, std::size_t count, 
 
 void InputFile::Close()
 {
-    if (file_ == NoFile)
+    if (!IsOpen())
         throw EInOutError(io_error::FileNotOpen);
+    if (inMemory_) {
+        inMemory_ = false;
+        std::vector<unsigned char>().swap(memory_);
+        return;
+    }
     const int descriptor = Descriptor(file_);
     file_ = NoFile;
     if (::close(descriptor) != 0)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The bash completion of tessel-cli, loaded the way bash-completion loads
 # it: commands, every long option that the help texts list, the values of
-# --format, and scenario files in any letter case.
+# --format, and scenario files and zip archives (map packs) in any letter
+# case.
 #
 # Usage: bash_completion_test.sh COMPLETION_SCRIPT TESSEL_CLI
 set -uo pipefail
@@ -46,18 +47,18 @@ long_options() { sed -n 's/^ *\(-[a-z], \)\{0,1\}\(--[a-z0-9-]*\).*/\2/p'; }
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tessel-completion-XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 mkdir "$scratch/sub"
-touch "$scratch/a.pud" "$scratch/B.PUD" "$scratch/notes.txt"
+touch "$scratch/a.pud" "$scratch/B.PUD" "$scratch/notes.txt" "$scratch/pack.zip" "$scratch/Old.ZIP"
 cd "$scratch" || exit 1
 
 expect 'tessel-cli ' render info gallery demo --help --version
 expect 'tessel-cli re' render
 expect 'tessel-cli render -f ' bmp png
 expect 'tessel-cli render --format p' png
-expect 'tessel-cli render ' B.PUD a.pud sub
-expect 'tessel-cli info --json ' B.PUD a.pud sub
+expect 'tessel-cli render ' B.PUD a.pud Old.ZIP pack.zip sub
+expect 'tessel-cli info --json ' B.PUD a.pud Old.ZIP pack.zip sub
 expect 'tessel-cli demo ' sub
 expect 'tessel-cli gallery -o ' sub
-expect 'tessel-cli gallery -o sub ' B.PUD a.pud sub
+expect 'tessel-cli gallery -o sub ' B.PUD a.pud Old.ZIP pack.zip sub
 # Every long option of the help texts, and no other; --size64 and its
 # kin are listed on the line of --size32.
 # shellcheck disable=SC2046

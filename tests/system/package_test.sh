@@ -39,7 +39,7 @@ for file in \
 done
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libstdc++6 libpng16-16 libqt6widgets6; do
+for library in libc6 libstdc++6 libpng16-16 libzip4 libqt6widgets6; do
   grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 
