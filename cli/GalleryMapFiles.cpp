@@ -48,15 +48,15 @@ bool LiesInFolder(const std::string& path, const std::string& folder)
     return piece != file.end();
 }
 
-ScenarioCopy CopyScenario(const ScenarioInput& source, const std::string& destination,
-                          const std::set<FileIdentity>& scenarios)
+namespace {
+
+// The whole file, read to its end whatever size it had: a file that grew
+// past a scenario's limit since it was looked at is refused, never held
+// whole.
+std::vector<uint8_t> ReadWholeScenario(InputFile& input)
 {
-    const std::unique_ptr<InputFile> file = OpenScenario(source);
-    InputFile& input = *file;
     if (input.Size() > MaximumScenarioSize)
         throw EPUDEx(ScenarioTooLargeText);
-    // Read to its end, whatever size it had: a file that grew past the limit
-    // since is refused, never held whole.
     std::vector<uint8_t> bytes;
     std::vector<uint8_t> piece(64 * 1024);
     while (const std::size_t got = input.ReadUpTo(piece.data(), piece.size())) {
@@ -65,12 +65,34 @@ ScenarioCopy CopyScenario(const ScenarioInput& source, const std::string& destin
         bytes.insert(bytes.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(got));
     }
     input.Close();
+    return bytes;
+}
 
+// Whether the file at path already holds exactly bytes, so that a run
+// (above all one with --update) leaves an unchanged copy as it is.
+bool HoldsBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    try {
+        InputFile there(path);
+        return there.Size() == static_cast<int64_t>(bytes.size()) && ReadWholeScenario(there) == bytes;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+ScenarioCopy CopyScenario(const ScenarioInput& source, const std::string& destination,
+                          const std::set<FileIdentity>& scenarios)
+{
+    const std::vector<uint8_t> bytes = ReadWholeScenario(*OpenScenario(source));
     ScenarioCopy copy{Sha256Hex(bytes.data(), bytes.size()), true};
     if (const auto there = IdentityOfFile(destination); there && scenarios.contains(*there)) {
         copy.Available = there == IdentityOfFile(source.Path);  // the scenario itself is its copy
         return copy;
     }
+    if (HoldsBytes(destination, bytes))
+        return copy;
     std::error_code ignored;  // a folder that cannot be made shows when the file is opened
     std::filesystem::create_directories(std::filesystem::path(destination).parent_path(), ignored);
     ReplacingOutputFile file(destination);

@@ -188,6 +188,9 @@ TEST_F(CliUpdate, TheGalleryListsEveryMapAndSkipsOnlyTheImages)
     const std::string maps = ReadText(dir.File("site/maps.json"));
     const std::string page = ReadText(dir.File("site/index.html"));
     const auto stamp = cli::StampOfFile(dir.File("site/minimaps/sub/b.png"));
+    const auto previewStamp = cli::StampOfFile(dir.File("site/previews/sub/b.png"));
+    const auto copyStamp = cli::StampOfFile(dir.File("site/minimaps/sub/b.pud"));
+    ASSERT_TRUE(previewStamp && copyStamp);
     fs::remove(dir.File("site/maps.json"));
     fs::remove(dir.File("site/index.html"));
 
@@ -198,6 +201,9 @@ TEST_F(CliUpdate, TheGalleryListsEveryMapAndSkipsOnlyTheImages)
     EXPECT_EQ(ReadText(dir.File("site/maps.json")), maps);
     EXPECT_EQ(ReadText(dir.File("site/index.html")), page);
     EXPECT_EQ(cli::StampOfFile(dir.File("site/minimaps/sub/b.png")), stamp);
+    // The larger picture and the scenario's copy are kept too.
+    EXPECT_EQ(cli::StampOfFile(dir.File("site/previews/sub/b.png")), previewStamp);
+    EXPECT_EQ(cli::StampOfFile(dir.File("site/minimaps/sub/b.pud")), copyStamp);
 }
 
 // A zip's entries have no times of their own: the archive's stands for
