@@ -1,6 +1,7 @@
 #include "ScenarioDiscovery.h"
 
 #include "system/SystemErrors.h"
+#include "text/PathText.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -24,7 +25,7 @@ namespace {
 std::string SubFolderOf(const fs::path& folder, const fs::path& root)
 {
     const fs::path subFolder = folder.lexically_relative(root);
-    return subFolder == "." ? std::string() : subFolder.generic_string();
+    return subFolder == "." ? std::string() : GenericTextOfPath(subFolder);
 }
 
 // Adds the scenarios below folder, each with its sub-folder below root, the
@@ -40,12 +41,12 @@ void SearchFolder(const fs::path& root, const fs::path& folder, std::size_t oper
         std::error_code typeError;
         if (it->symlink_status(typeError).type() == fs::file_type::directory) {
             subFolders.push_back(it->path());
-        } else if (it->is_regular_file(typeError) && HasScenarioExtension(it->path().filename().string())) {
-            found.push_back({it->path().string(), SubFolderOf(folder, root), operand, true});
+        } else if (it->is_regular_file(typeError) && HasScenarioExtension(TextOfPath(it->path().filename()))) {
+            found.push_back({TextOfPath(it->path()), SubFolderOf(folder, root), operand, true});
         }
     }
     if (error)
-        problems.push_back({folder.string(), "Error: " + InOutErrorFromSystem(error.value(), folder.string()).Message(),
+        problems.push_back({TextOfPath(folder), "Error: " + InOutErrorFromSystem(error, TextOfPath(folder)).Message(),
                             operand, SubFolderOf(folder, root)});
     for (const fs::path& subFolder : subFolders)
         SearchFolder(root, subFolder, operand, found, problems);
@@ -60,13 +61,13 @@ std::vector<ScenarioInput> DiscoverScenarios(const std::vector<std::string>& pat
     for (std::size_t operand = 0; operand < paths.size(); ++operand) {
         const std::string& path = paths[operand];
         std::error_code error;
-        if (!fs::is_directory(path, error)) {
+        if (!fs::is_directory(PathOfText(path), error)) {
             found.push_back({path, "", operand, false});
             continue;
         }
         std::vector<ScenarioInput> inFolder;
         const std::size_t problemsBefore = problems.size();
-        SearchFolder(path, path, operand, inFolder, problems);
+        SearchFolder(PathOfText(path), PathOfText(path), operand, inFolder, problems);
         if (inFolder.empty() && problems.size() == problemsBefore)
             problems.push_back({path, "no scenario files found", operand, ""});
         std::sort(inFolder.begin(), inFolder.end(),
