@@ -1,11 +1,13 @@
 #include "TestSupport.h"
 
+#include "ArchiveWriter.h"
 #include "base/Exceptions.h"
 #include "DemoData.h"
 #include "minimap/MakeMinimap.h"
 #include "PngWriter.h"
 #include "scenario/ScenarioChunks.h"
 #include "ScenarioWriter.h"
+#include "TestEra.h"
 #include "ThumbnailPixels.h"
 #include "tileset/BuiltinTileset.h"
 
@@ -43,13 +45,15 @@ protected:
     std::string Scenario() const { return dir.File("map.pud"); }
     std::string Settings() const { return dir.File("tessel.ini"); }
 
-    // The minimap with the built-in tileset as tessel-cli writes it, read back.
-    DecodedPng Reference(int32_t side, bool units) const
+    // The minimap with the built-in tileset (or the archive) as tessel-cli
+    // writes it, read back.
+    DecodedPng Reference(int32_t side, bool units, const std::string& archive = "") const
     {
         TMinimapSettings settings;
         settings.ImageSizes.fill(side);
         settings.DspUnits = units;
-        MinimapBackend backend = BuiltinTilesetBackend();
+        settings.MainDat = archive;
+        MinimapBackend backend = archive.empty() ? BuiltinTilesetBackend() : DefaultMinimapBackend();
         backend.WriteImage = WritePngFile;
         const std::string output = dir.File("reference-" + std::to_string(side) + (units ? "u" : "") + ".png");
         EXPECT_TRUE(MakeMinimap(Scenario(), output, settings, backend));
@@ -101,6 +105,19 @@ TEST_F(ThumbnailPixelsTest, UnitsAreDrawnAsTheSettingsSay)
 
     WriteText(Settings(), "[Settings]\nDspUnits=1\n");
     EXPECT_TRUE(RgbOf(RenderThumbnailPixels(Scenario(), 128, Settings())) == Reference(128, true).RgbPixels());
+}
+
+TEST_F(ThumbnailPixelsTest, TheArchiveOfTheSettingsGivesTheColoursWhenItCanBeRead)
+{
+    const std::string archive = dir.File("MAINDAT.WAR");
+    ArchiveWriter writer;
+    for (int32_t era = 0; era < 4; ++era)
+        writer.Era(era, MakeTestEra(static_cast<uint8_t>(era + 5)));
+    writer.WriteTo(archive);
+    WriteText(Settings(), "[Settings]\nMainDat=" + archive + "\n");
+    const auto thumbnail = RenderThumbnailPixels(Scenario(), 96, Settings());
+    EXPECT_TRUE(RgbOf(thumbnail) == Reference(96, true, archive).RgbPixels());
+    EXPECT_FALSE(RgbOf(thumbnail) == Reference(96, true).RgbPixels()) << "the archive's colours are its own";
 }
 
 TEST_F(ThumbnailPixelsTest, AnArchiveThatCannotBeReadGivesWayToTheBuiltinTileset)

@@ -4,7 +4,7 @@
 // back through GDI.
 //
 //   thumbnail_host SCENARIO SIDE EXPECTED.png [REPEAT]
-//       the bitmap must be square, min(SIDE, 1024) pixels, 32-bit top-down,
+//       the bitmap must be a square DIB section, min(SIDE, 1024) pixels, 32-bit top-down,
 //       WTSAT_RGB, with the colours of EXPECTED.png (decoded through WIC);
 //       REPEAT more thumbnails of it are timed, and the time of one printed.
 //   thumbnail_host SCENARIO SIDE --fails
@@ -124,8 +124,11 @@ int wmain(int argc, wchar_t** argv)
         return Fail("not a DIB section");
     const LONG expectedSide = static_cast<LONG>(side < 1024 ? side : 1024);
     if (section.dsBm.bmWidth != expectedSide || section.dsBm.bmHeight != expectedSide ||
-        section.dsBmih.biBitCount != 32 || section.dsBmih.biHeight != -expectedSide)
-        return Fail("not a square 32-bit top-down bitmap of the side asked for");
+        section.dsBmih.biBitCount != 32 || !section.dsBm.bmBits) {
+        std::printf("bitmap %ld x %ld, %u bits, header height %ld\n", section.dsBm.bmWidth, section.dsBm.bmHeight,
+                    section.dsBmih.biBitCount, section.dsBmih.biHeight);
+        return Fail("not a square 32-bit DIB section of the side asked for");
+    }
 
     // The pixels through GetDIBits, top row first.
     BITMAPINFO information{};
@@ -149,10 +152,17 @@ int wmain(int argc, wchar_t** argv)
         return Fail("cannot decode the expected PNG");
     if (static_cast<LONG>(width) != expectedSide || static_cast<LONG>(height) != expectedSide)
         return Fail("the expected PNG has another size");
+    // As GDI reads them, and as they lie in the section's memory: top-down,
+    // the top row comes first there too.
+    const auto* memory = static_cast<const uint32_t*>(section.dsBm.bmBits);
     for (std::size_t k = 0; k < got.size(); ++k) {
         if ((got[k] & 0xFFFFFFu) != (expected[k] & 0xFFFFFFu)) {
             std::printf("pixel %zu: thumbnail %06X, expected %06X\n", k, got[k] & 0xFFFFFFu, expected[k] & 0xFFFFFFu);
             return Fail("pixels differ");
+        }
+        if ((memory[k] & 0xFFFFFFu) != (expected[k] & 0xFFFFFFu)) {
+            std::printf("pixel %zu in memory: %06X, expected %06X\n", k, memory[k] & 0xFFFFFFu, expected[k] & 0xFFFFFFu);
+            return Fail("the bitmap is not top-down");
         }
     }
     ::DeleteObject(bitmap);
