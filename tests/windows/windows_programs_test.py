@@ -6,7 +6,9 @@ prefix and compared with the Linux build:
     "café 日本.pud") into bitmaps byte for byte the same as Linux's, and PNG
     files with the same pixels; also into a folder whose path is longer
     than 260 characters;
-  - a damaged scenario gives Linux's message and exit status; a scenario
+  - a damaged scenario gives Linux's message and exit status; Ctrl-C typed
+    on the console ends a render with status 130, keeping the minimaps
+    written and no temporary file; a scenario
     named con.pud is refused with "Invalid filename" and nothing is written
     to the console device; a read-only output is refused with "File access
     denied" and kept;
@@ -205,6 +207,38 @@ def test_failures(wine, args, work, archive, maps):
     check(sorted(p.name for p in kept.iterdir()) == ["map.bmp", "map.pud"], "no temporary file is left")
 
 
+def test_ctrl_c(wine, args, work, archive, maps):
+    """Ctrl-C typed on the console that wine makes of a terminal (script(1))."""
+    many = work / "many"
+    many.mkdir()
+    scenario = (maps / "café 日本.pud").read_bytes()
+    for k in range(60):
+        (many / f"map{k:02}.pud").write_bytes(scenario)
+    out = work / "interrupted"
+    command = " ".join(f"'{part}'" for part in (
+        args.wine, wine.prefix, args.cli, "render", "--no-settings", "-a", windows_path(archive), "--size", "4096",
+        "-j", "1", "-o", windows_path(out), windows_path(many)))
+    with tempfile.TemporaryFile() as log:
+        session = subprocess.Popen(["script", "-qec", command, "/dev/null"], stdin=subprocess.PIPE, stdout=log,
+                                   stderr=subprocess.STDOUT)
+        written = wait_for(lambda: out.is_dir() and any(p.suffix == ".bmp" for p in out.iterdir()), 240)
+        check(written, "a long render under a console has written its first minimap")
+        session.stdin.write(b"\x03")
+        session.stdin.flush()
+        try:
+            status = session.wait(120)
+        except subprocess.TimeoutExpired:
+            session.kill()
+            status = None
+        log.seek(0)
+        text = log.read().decode("utf-8", "replace")
+    left = sorted(p.name for p in out.iterdir()) if out.is_dir() else []
+    check(status == 130, f"Ctrl-C ends the render with status 130 (got {status})")
+    check(all(name.endswith(".bmp") for name in left) and 0 < len(left) < 60,
+          f"the minimaps written so far stay, no temporary file is left ({len(left)} files)")
+    check("written" in text.replace("\x1b[K", "").replace("\x1b[1C", " "), "the summary so far is printed")
+
+
 def test_handler(wine, args, work, maps):
     status, _, errors = wine.run("regsvr32", "/s", windows_path(args.handler))
     check(status == 0, f"regsvr32 registers the handler ({errors.strip()})")
@@ -287,6 +321,7 @@ def main():
         work = pathlib.Path(folder)
         archive, maps = test_renders(wine, args, work)
         test_failures(wine, args, work, archive, maps)
+        test_ctrl_c(wine, args, work, archive, maps)
         test_handler(wine, args, work, maps)
     test_installer(wine, args)
     print(f"{time.monotonic() - start:.0f} s")
