@@ -6,8 +6,9 @@ SANITIZE_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 PACKAGE_DIR ?= build-package
+WINDOWS_DIR ?= build-windows
 
-.PHONY: all deps configure build test test-sanitized fuzz bench demo run package web clean
+.PHONY: all deps configure build test test-sanitized test-windows windows fuzz bench demo run package web clean
 
 all: build
 
@@ -21,16 +22,34 @@ build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # The normal suite first, then the core and the command-line renderer again
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows
+# build under wine.
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-sanitized
+	@$(MAKE) --no-print-directory test-windows
 
 test-sanitized: deps
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_SANITIZE=address,undefined \
 	  -DTESSEL_BUILD_GUI=OFF -DTESSEL_BUILD_BENCH=OFF -DTESSEL_BUILD_WEB=OFF >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The Windows programs, cross-built with MinGW-w64 into $(WINDOWS_DIR):
+# tessel-cli.exe, the thumbnail handler tessel-thumbnails.dll and the
+# installer tessel-VERSION-setup.exe (NSIS).
+windows: deps
+	@cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/WindowsToolchain.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DTESSEL_LINUX_BUILD_DIR=$(CURDIR)/$(BUILD_DIR) >/dev/null
+	@cmake --build $(WINDOWS_DIR) -j $(JOBS)
+	@echo "Windows programs: $(WINDOWS_DIR)/cli/tessel-cli.exe $(WINDOWS_DIR)/explorer/tessel-thumbnails.dll" \
+	  "$$(ls $(WINDOWS_DIR)/tessel-*-setup.exe)"
+
+# The Windows build's tests under wine, in a wine prefix made afresh for the
+# run and shared by its tests; compared with the Linux build in $(BUILD_DIR).
+test-windows: build windows
+	@rm -rf $(WINDOWS_DIR)/wine $(WINDOWS_DIR)/wine.lock
+	@cd $(WINDOWS_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # libFuzzer targets built with clang, each run for FUZZ_SECONDS; any finding fails.
 fuzz: deps

@@ -57,7 +57,8 @@ const char* const RenderUsage =
     "apply here too. Without an archive, given or set there, the built-in\n"
     "tileset is used. Exit status: 0 when every minimap was written, 1 when\n"
     "any failed, 2 for a usage error, 128 + the signal's number when ended by\n"
-    "SIGINT, SIGTERM, SIGHUP or SIGPIPE (the minimaps written so far stay).\n";
+    "SIGINT, SIGTERM, SIGHUP or SIGPIPE (the minimaps written so far stay);\n"
+    "on Windows 130 for Ctrl-C, 149 for Ctrl-Break, 129 when the console closes.\n";
 
 const char* const InfoUsage =
     "Usage: tessel-cli info [--long | --short | --json] [--builtin-tileset] PATH...\n"

@@ -4,6 +4,7 @@
 #include "DemoData.h"
 #include "text/PathPieces.h"
 #include "text/TerminalName.h"
+#include "text/PathText.h"
 
 #include <filesystem>
 
@@ -14,7 +15,7 @@ int RunDemo(const DemoOptions& options, Console& console)
     const std::string archive = JoinPath(options.Directory, "MAINDAT.WAR");
     const std::string scenarios = JoinPath(options.Directory, "scenarios");
     try {
-        std::filesystem::create_directories(scenarios);
+        std::filesystem::create_directories(PathOfText(scenarios));
         WriteDemoArchive(archive);
         for (const DemoScenario& demo : MakeDemoScenarios())
             WriteScenario(demo.Content).WriteTo(JoinPath(scenarios, demo.FileName));

@@ -12,6 +12,7 @@
 #include "scenario/ScenarioInfo.h"
 #include "text/PathPieces.h"
 #include "text/TerminalName.h"
+#include "text/PathText.h"
 #include "ZipInputs.h"
 
 #include <chrono>
@@ -175,7 +176,7 @@ int RunGallery(const GalleryOptions& options, Console& console)
     const std::string minimaps = JoinPath(folder, MinimapFolder);
     {
         std::error_code ignored;  // a folder that cannot be made shows when the first file is written
-        fs::create_directories(minimaps, ignored);
+        fs::create_directories(PathOfText(minimaps), ignored);
     }
     const std::vector<RenderJob> jobs = PlanRenderJobs(plan, minimaps);
     EraCache cache;

@@ -4,6 +4,7 @@
 #include "GalleryCards.h"
 #include "system/FileLayer.h"
 #include "text/PathPieces.h"
+#include "text/PathText.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -186,13 +187,13 @@ void WriteGallerySite(const std::string& folder, const std::string& title, const
     const std::vector<const JsonObject*> cards = CardsInNameOrder(maps);
     const std::vector<JsonObject> parts = CardTableParts(cards, maps.size() - cards.size());
     std::error_code ignored;  // a folder that cannot be made shows when its first part is written
-    std::filesystem::create_directories(JoinPath(folder, DirectoryPart(CardPartName(0))), ignored);
+    std::filesystem::create_directories(PathOfText(JoinPath(folder, DirectoryPart(CardPartName(0)))), ignored);
     for (std::size_t k = 0; k < parts.size(); ++k)
         WriteWholeFile(JoinPath(folder, CardPartName(k)), CardPartScript(parts[k]));
     // Parts left by an earlier, larger gallery would only be dead weight.
-    for (std::size_t k = parts.size(); std::filesystem::is_regular_file(JoinPath(folder, CardPartName(k)), ignored);
-         ++k)
-        std::filesystem::remove(JoinPath(folder, CardPartName(k)), ignored);
+    for (std::size_t k = parts.size();
+         std::filesystem::is_regular_file(PathOfText(JoinPath(folder, CardPartName(k))), ignored); ++k)
+        std::filesystem::remove(PathOfText(JoinPath(folder, CardPartName(k))), ignored);
     WriteWholeFile(JoinPath(folder, "index.html"), GalleryIndexPage(title, maps));
 }
 

@@ -1,6 +1,7 @@
 #include "OutputPaths.h"
 
 #include "text/PathPieces.h"
+#include "text/PathText.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -17,13 +18,13 @@ namespace {
 // ".", ".." and the like: never more than one piece.
 std::string OwnName(const std::string& given)
 {
-    fs::path path = fs::path(given).lexically_normal();
+    fs::path path = PathOfText(given).lexically_normal();
     if (!path.has_filename())
         path = path.parent_path();  // "maps/"
-    std::string name = path.filename().string();
+    std::string name = TextOfPath(path.filename());
     if (name.empty() || name == "." || name == "..") {
         std::error_code error;
-        name = fs::weakly_canonical(fs::absolute(given, error), error).filename().string();
+        name = TextOfPath(fs::weakly_canonical(fs::absolute(PathOfText(given), error), error).filename());
     }
     return name.empty() ? "root" : name;
 }
@@ -108,7 +109,7 @@ OutputPlan PlanOutputs(const std::vector<std::string>& paths, const std::vector<
 
 std::string OutputPathOf(const PlannedMap& map, const std::string& outputDirectory)
 {
-    return JoinPath(outputDirectory, fs::path(map.Image).make_preferred().string());
+    return JoinPath(outputDirectory, TextOfPath(PathOfText(map.Image).make_preferred()));
 }
 
 }  // namespace tessel::cli

@@ -3,6 +3,7 @@
 #include "JobsInOrder.h"
 #include "Progress.h"
 #include "RenderJobs.h"
+#include "text/PathText.h"
 #include "text/TerminalName.h"
 
 #include <chrono>
@@ -39,7 +40,7 @@ int RunRender(const RenderOptions& options, Console& console)
         PrintFailureLine(console.Error, plan.ProblemNames[k], problems[k].Message);
     {
         std::error_code ignored;  // a folder that cannot be made shows when the first file is opened
-        fs::create_directories(options.OutputDirectory, ignored);
+        fs::create_directories(PathOfText(options.OutputDirectory), ignored);
     }
 
     EraCache cache;

@@ -8,6 +8,7 @@
 #include "system/FileIdentity.h"
 #include "text/PathPieces.h"
 #include "tileset/BuiltinTileset.h"
+#include "text/PathText.h"
 #include "ZipInputs.h"
 
 #include <filesystem>
@@ -25,7 +26,7 @@ TMinimapSettings RenderSettings(const RenderOptions& options)
     if (!options.NoSettings) {
         const std::string file = options.SettingsFile.value_or(DesktopSettingsFile());
         std::error_code error;
-        if (options.SettingsFile && !fs::is_regular_file(file, error))
+        if (options.SettingsFile && !fs::is_regular_file(PathOfText(file), error))
             throw UsageError("settings file \"" + file + "\" not found");
         LoadSettings(file, settings);
     }
@@ -175,7 +176,7 @@ RenderOutcome RunUnguardedJob(const RenderJob& job, const TMinimapSettings& sett
     ErrorBoxCapture boxes;
     if (job.Name.find('/') != std::string::npos) {
         std::error_code ignored;  // a folder that cannot be made shows when the file is opened
-        fs::create_directories(fs::path(job.Output).parent_path(), ignored);
+        fs::create_directories(PathOfText(job.Output).parent_path(), ignored);
     }
     // Looked at again just before the image is written: a link to the
     // scenario may have been made since the run was planned.

@@ -1,6 +1,7 @@
 #include "ScenarioDiscovery.h"
 
 #include "system/SystemErrors.h"
+#include "text/PathText.h"
 #include "ZipInputs.h"
 
 #include <algorithm>
@@ -34,7 +35,7 @@ namespace {
 std::string SubFolderOf(const fs::path& folder, const fs::path& root)
 {
     const fs::path subFolder = folder.lexically_relative(root);
-    return subFolder == "." ? std::string() : subFolder.generic_string();
+    return subFolder == "." ? std::string() : GenericTextOfPath(subFolder);
 }
 
 // Adds the scenario entries of a zip archive as if it were a folder named
@@ -42,8 +43,8 @@ std::string SubFolderOf(const fs::path& folder, const fs::path& root)
 void SearchZip(const fs::path& zipPath, const std::string& subFolder, std::size_t operand, bool inFolder,
                std::vector<ScenarioInput>& found, std::vector<FolderProblem>& problems)
 {
-    const std::string path = zipPath.string();
-    const std::string fileName = zipPath.filename().string();
+    const std::string path = TextOfPath(zipPath);
+    const std::string fileName = TextOfPath(zipPath.filename());
     const ZipListing listing = ListZipScenarios(path);
     if (!listing.Failure.empty()) {
         problems.push_back({path, listing.Failure, operand, inFolder ? JoinedNames({subFolder, fileName}) : "",
@@ -80,14 +81,14 @@ void SearchFolder(const fs::path& root, const fs::path& folder, std::size_t oper
         std::error_code typeError;
         if (it->symlink_status(typeError).type() == fs::file_type::directory) {
             subFolders.push_back(it->path());
-        } else if (it->is_regular_file(typeError) && HasScenarioExtension(it->path().filename().string())) {
-            found.push_back({it->path().string(), SubFolderOf(folder, root), operand, true});
-        } else if (it->is_regular_file(typeError) && HasZipExtension(it->path().filename().string())) {
+        } else if (it->is_regular_file(typeError) && HasScenarioExtension(TextOfPath(it->path().filename()))) {
+            found.push_back({TextOfPath(it->path()), SubFolderOf(folder, root), operand, true});
+        } else if (it->is_regular_file(typeError) && HasZipExtension(TextOfPath(it->path().filename()))) {
             zips.push_back(it->path());
         }
     }
     if (error)
-        problems.push_back({folder.string(), "Error: " + InOutErrorFromSystem(error.value(), folder.string()).Message(),
+        problems.push_back({TextOfPath(folder), "Error: " + InOutErrorFromSystem(error, TextOfPath(folder)).Message(),
                             operand, SubFolderOf(folder, root)});
     // In path order, so that their problems are too.
     std::sort(zips.begin(), zips.end());
@@ -106,21 +107,21 @@ std::vector<ScenarioInput> DiscoverScenarios(const std::vector<std::string>& pat
     for (std::size_t operand = 0; operand < paths.size(); ++operand) {
         const std::string& path = paths[operand];
         std::error_code error;
-        if (!fs::is_directory(path, error) && HasZipExtension(path)) {
+        if (!fs::is_directory(PathOfText(path), error) && HasZipExtension(path)) {
             const std::size_t before = found.size();
             const std::size_t problemsBefore = problems.size();
-            SearchZip(path, "", operand, false, found, problems);
+            SearchZip(PathOfText(path), "", operand, false, found, problems);
             if (found.size() == before && problems.size() == problemsBefore)
                 problems.push_back({path, "no scenario files found", operand, "", false});
             continue;
         }
-        if (!fs::is_directory(path, error)) {
+        if (!fs::is_directory(PathOfText(path), error)) {
             found.push_back({path, "", operand, false});
             continue;
         }
         std::vector<ScenarioInput> inFolder;
         const std::size_t problemsBefore = problems.size();
-        SearchFolder(path, path, operand, inFolder, problems);
+        SearchFolder(PathOfText(path), PathOfText(path), operand, inFolder, problems);
         if (inFolder.empty() && problems.size() == problemsBefore)
             problems.push_back({path, "no scenario files found", operand, ""});
         std::sort(inFolder.begin(), inFolder.end(),

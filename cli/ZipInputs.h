@@ -1,5 +1,6 @@
-// Scenarios inside zip archives (map packs), read through libzip as if each
-// archive were a folder. Only entries whose names end in ".pud" are read;
+// Scenarios inside zip archives (map packs), read as if each archive were a
+// folder: through libzip (ZipArchiveLibzip.cpp), or, in a build without it
+// (the Windows build), not at all (ZipArchiveUnavailable.cpp). Only entries whose names end in ".pud" are read;
 // readmes, pictures and zips inside the zip are passed over.
 //
 // An entry's name is used as a path below the output folder only when it is
@@ -57,6 +58,12 @@ struct ZipListing {
 };
 
 ZipListing ListZipScenarios(const std::string& zipPath);
+
+// The bytes of the scenario entry at index of the archive, whose name must
+// be name, inflated to at most MaximumScenarioSize + 1 bytes. Raises EPUDEx
+// ScenarioTooLargeText for a larger one and Exception InvalidZipText(...)
+// for an archive or entry that cannot be read.
+std::vector<unsigned char> ReadZipEntry(const std::string& zipPath, uint64_t index, const std::string& name);
 
 // Opens what input names: the file itself, or its zip entry read into
 // memory. Raises as opening a scenario file does, EPUDEx

@@ -28,6 +28,9 @@ packages=(
   emscripten
   # bench/limit-programs.sh: the CPU time and peak memory of whole programs
   time
+  # the Windows build: MinGW-w64 (POSIX threads), the installer's NSIS, and
+  # wine (64-bit) to run the programs and their tests
+  g++-mingw-w64-x86-64-posix nsis wine wine64
 )
 
 missing=()

@@ -21,24 +21,6 @@ namespace tessel::thumbnailer {
 
 namespace {
 
-// The user's archive when it loads, else the built-in tileset: a thumbnail
-// is made either way, so the archive's own messages are not shown.
-std::shared_ptr<const TTerrainData> ThumbnailTerrain(const std::string& archivePath, int32_t era)
-{
-    auto terrain = std::make_shared<TTerrainData>();
-    if (!archivePath.empty()) {
-        const ErrorBoxCapture silence;
-        try {
-            terrain->LoadFromMaindat(archivePath, era);
-            return terrain;
-        } catch (const Exception&) {
-        } catch (const std::bad_alloc&) {
-        }
-    }
-    LoadBuiltinTileset(*terrain, era);
-    return terrain;
-}
-
 // tumbler makes OUTPUT itself, keeps it open and reads the thumbnail through
 // that handle, so an OUTPUT that exists is written in place; GNOME's factory
 // names one that does not exist yet, made as every other output is.
@@ -64,7 +46,7 @@ std::optional<std::string> MakeThumbnail(const ThumbnailRequest& request, const 
     settings.ImageSizes.fill(request.Side);
 
     MinimapBackend backend;
-    backend.LoadTerrain = ThumbnailTerrain;
+    backend.LoadTerrain = ArchiveOrBuiltinTerrain;
     backend.WriteImage = WriteThumbnailImage;
     backend.NeedsArchive = false;
 

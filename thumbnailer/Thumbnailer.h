@@ -20,7 +20,7 @@ inline constexpr int ExitFailure = 1;
 // empty for none) gives the archive and the unit display; it is only read.
 // The tileset is the archive's where it names one that loads, else the
 // built-in tileset, and the archive's messages are not shown: a thumbnail
-// is made either way (ThumbnailTerrain in Thumbnailer.cpp).
+// is made either way (ArchiveOrBuiltinTerrain, tileset/BuiltinTileset.h).
 int RunThumbnailer(const std::vector<std::string>& arguments, const std::string& settingsFile, std::ostream& out,
                    std::ostream& errors);
 

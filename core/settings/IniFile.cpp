@@ -2,6 +2,7 @@
 
 #include "base/Exceptions.h"
 #include "system/FileLayer.h"
+#include "text/PathText.h"
 
 #include <filesystem>
 
@@ -202,7 +203,7 @@ std::string IniDocument::Text() const
 IniDocument LoadIniFile(const std::string& path)
 {
     std::error_code error;
-    const fs::file_status status = fs::status(path, error);
+    const fs::file_status status = fs::status(PathOfText(path), error);
     if (!fs::exists(status))
         return IniDocument();
     // A pipe or device would block or never end; only a regular file is read.

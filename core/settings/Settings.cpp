@@ -5,6 +5,7 @@
 #include "system/UserFolders.h"
 #include "text/IntegerText.h"
 #include "text/PathPieces.h"
+#include "text/PathText.h"
 
 #include <array>
 #include <exception>
@@ -60,7 +61,7 @@ void WriteSettingText(const std::string& settingsFile, const std::string& sectio
         // shows up as a failed write just below.
         if (const std::string folder = DirectoryPart(settingsFile); !folder.empty()) {
             std::error_code ignored;
-            std::filesystem::create_directories(folder, ignored);
+            std::filesystem::create_directories(PathOfText(folder), ignored);
         }
         WriteIniString(settingsFile, section, key, text);
     } catch (const std::exception&) {

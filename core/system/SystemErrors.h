@@ -5,6 +5,7 @@
 #include "base/Exceptions.h"
 
 #include <string>
+#include <system_error>
 
 namespace tessel {
 
@@ -14,5 +15,10 @@ namespace tessel {
 // shows the number itself. path is the file the failed call named: a
 // missing file whose folder exists is 2, a missing folder is 3.
 EInOutError InOutErrorFromSystem(int systemErrorNumber, const std::string& path);
+
+// The same for what std::filesystem reports: where the system's calls and
+// the C library number their errors apart (Windows), the error's category
+// tells which of the two it is.
+EInOutError InOutErrorFromSystem(const std::error_code& error, const std::string& path);
 
 }  // namespace tessel

@@ -47,4 +47,9 @@ EInOutError InOutErrorFromSystem(int systemErrorNumber, const std::string& path)
     }
 }
 
+EInOutError InOutErrorFromSystem(const std::error_code& error, const std::string& path)
+{
+    return InOutErrorFromSystem(error.value(), path);
+}
+
 }  // namespace tessel

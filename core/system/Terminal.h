@@ -6,4 +6,8 @@ namespace tessel {
 
 bool StandardErrorIsTerminal();
 
+// Makes the console show the programs' UTF-8 output as such (Windows); a
+// terminal elsewhere takes it as it is.
+void UseUtf8Console();
+
 }  // namespace tessel

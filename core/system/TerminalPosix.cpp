@@ -6,4 +6,6 @@ namespace tessel {
 
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
+void UseUtf8Console() {}
+
 }  // namespace tessel

@@ -1,9 +1,12 @@
 #include "tileset/BuiltinTileset.h"
 
+#include "base/ErrorBox.h"
+#include "base/Exceptions.h"
 #include "tileset/BuiltinTilesetTables.h"
 
 #include <array>
 #include <mutex>
+#include <new>
 
 namespace tessel {
 
@@ -49,6 +52,22 @@ MinimapBackend BuiltinTilesetBackend()
     backend.LoadPictures = [](const std::string&, int32_t era) { return BuiltinTilesetPictures(era); };
     backend.NeedsArchive = false;
     return backend;
+}
+
+std::shared_ptr<const TTerrainData> ArchiveOrBuiltinTerrain(const std::string& archivePath, int32_t era)
+{
+    auto terrain = std::make_shared<TTerrainData>();
+    if (!archivePath.empty()) {
+        const ErrorBoxCapture silence;
+        try {
+            terrain->LoadFromMaindat(archivePath, era);
+            return terrain;
+        } catch (const Exception&) {
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    LoadBuiltinTileset(*terrain, era);
+    return terrain;
 }
 
 }  // namespace tessel

@@ -23,4 +23,9 @@ std::shared_ptr<const TilePictures> BuiltinTilesetPictures(int32_t era);
 // archive path is not looked at) and writes bitmaps.
 MinimapBackend BuiltinTilesetBackend();
 
+// The era's terrain from the archive at archivePath when it loads, else
+// from the built-in tileset, for thumbnails, which are made either way: the
+// archive's messages are not shown. Raises as LoadBuiltinTileset does.
+std::shared_ptr<const TTerrainData> ArchiveOrBuiltinTerrain(const std::string& archivePath, int32_t era);
+
 }  // namespace tessel

@@ -52,14 +52,14 @@ int main(int argc, char** argv)
         out << "}};\n\n}  // namespace tessel\n";
         out.close();
         if (!out) {
-            std::fprintf(stderr, "tessel_generate_tileset: cannot write %s\n", partial.c_str());
+            std::fprintf(stderr, "tessel_generate_tileset: cannot write %s\n", partial.string().c_str());
             return 1;
         }
     }
     std::error_code error;
     std::filesystem::rename(partial, target, error);
     if (error) {
-        std::fprintf(stderr, "tessel_generate_tileset: cannot write %s: %s\n", target.c_str(), error.message().c_str());
+        std::fprintf(stderr, "tessel_generate_tileset: cannot write %s: %s\n", target.string().c_str(), error.message().c_str());
         return 1;
     }
     return 0;

@@ -37,9 +37,9 @@ CORE_LAYERS = {
     "tileset": 7,
 }
 
-# Folders of the programs' own code; tests, benchmarks and fuzz targets run
-# on POSIX only and may use it freely.
-PRODUCT_FOLDERS = ["core", "cli", "thumbnailer", "png", "writers", "app", "web/src"]
+# Folders of the programs' own code; tests, benchmarks and fuzz targets may use
+# the system freely.
+PRODUCT_FOLDERS = ["core", "cli", "thumbnailer", "explorer", "png", "writers", "app", "web/src"]
 
 # Headers of POSIX and its relatives, which portable code never includes.
 SYSTEM_HEADER = re.compile(
