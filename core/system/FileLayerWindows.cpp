@@ -106,8 +106,10 @@ InputFile::~InputFile()
 
 int64_t InputFile::Size() const
 {
-    if (file_ == NoFile)
+    if (!IsOpen())
         throw EInOutError(io_error::FileNotOpen);
+    if (inMemory_)
+        return static_cast<int64_t>(memory_.size());
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(Handle(file_), &size))
         RaiseLastError(path_);
@@ -135,8 +137,13 @@ std::size_t InputFile::ReadFromSystem(unsigned char* buffer, std::size_t count, 
 
 void InputFile::Close()
 {
-    if (file_ == NoFile)
+    if (!IsOpen())
         throw EInOutError(io_error::FileNotOpen);
+    if (inMemory_) {
+        inMemory_ = false;
+        std::vector<unsigned char>().swap(memory_);
+        return;
+    }
     HANDLE handle = Handle(file_);
     file_ = NoFile;
     if (!::CloseHandle(handle))
