@@ -201,6 +201,8 @@ TEST_F(ZipPacks, NamesThatWouldLeaveTheOutputFolderAreRefusedOneByOne)
             made.insert(file);
     EXPECT_EQ(made, (std::set<std::string>{"deep/er/out-render/pack/good/ok.bmp",
                                            "deep/er/out-gallery/minimaps/pack/good/ok.png",
+                                           "deep/er/out-gallery/minimaps/pack/good/ok.pud",
+                                           "deep/er/out-gallery/previews/pack/good/ok.png",
                                            "deep/er/out-gallery/index.html", "deep/er/out-gallery/gallery.css",
                                            "deep/er/out-gallery/gallery.js", "deep/er/out-gallery/maps.json",
                                            "deep/er/out-gallery/cards/1.js"}));
