@@ -37,10 +37,13 @@ test-sanitized: deps
 
 # The Windows programs, cross-built with MinGW-w64 into $(WINDOWS_DIR):
 # tessel-cli.exe, the thumbnail handler tessel-thumbnails.dll and the
-# installer tessel-VERSION-setup.exe (NSIS).
+# installer tessel-VERSION-setup.exe (NSIS). The built-in tileset's tables
+# come from the native build's generator where there is one, else from the
+# Windows one under wine.
 windows: deps
 	@cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/WindowsToolchain.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DTESSEL_LINUX_BUILD_DIR=$(CURDIR)/$(BUILD_DIR) >/dev/null
+	  -DCMAKE_BUILD_TYPE=Release -DTESSEL_LINUX_BUILD_DIR=$(CURDIR)/$(BUILD_DIR) -DTESSEL_BUILD_WEB=OFF \
+	  -DTESSEL_HOST_TILESET_GENERATOR=$(wildcard $(CURDIR)/$(BUILD_DIR)/core/tileset/tessel_generate_tileset) >/dev/null
 	@cmake --build $(WINDOWS_DIR) -j $(JOBS)
 	@echo "Windows programs: $(WINDOWS_DIR)/cli/tessel-cli.exe $(WINDOWS_DIR)/explorer/tessel-thumbnails.dll" \
 	  "$$(ls $(WINDOWS_DIR)/tessel-*-setup.exe)"
