@@ -14,6 +14,27 @@ InputFile::InputFile(std::string name, std::vector<unsigned char> bytes)
 {
 }
 
+int64_t InputFile::Size() const
+{
+    if (!IsOpen())
+        throw EInOutError(io_error::FileNotOpen);
+    if (inMemory_)
+        return static_cast<int64_t>(memory_.size());
+    return SizeFromSystem();
+}
+
+void InputFile::Close()
+{
+    if (!IsOpen())
+        throw EInOutError(io_error::FileNotOpen);
+    if (inMemory_) {
+        inMemory_ = false;
+        std::vector<unsigned char>().swap(memory_);
+        return;
+    }
+    CloseOnSystem();
+}
+
 void InputFile::Seek(int64_t position)
 {
     if (!IsOpen())

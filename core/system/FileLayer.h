@@ -54,7 +54,10 @@ private:
     // without a system call each.
     static constexpr std::size_t ReadAheadSize = 64 * 1024;
 
+    // The platform's side of an open file on the system (not in memory).
     std::size_t ReadFromSystem(unsigned char* buffer, std::size_t count, int64_t position);
+    int64_t SizeFromSystem() const;
+    void CloseOnSystem();
     bool IsOpen() const { return file_ != NoFile || inMemory_; }
 
     std::string path_;

@@ -80,12 +80,8 @@ InputFile::~InputFile()
         ::close(Descriptor(file_));
 }
 
-int64_t InputFile::Size() const
+int64_t InputFile::SizeFromSystem() const
 {
-    if (!IsOpen())
-        throw EInOutError(io_error::FileNotOpen);
-    if (inMemory_)
-        return static_cast<int64_t>(memory_.size());
     struct stat info {};
     if (::fstat(Descriptor(file_), &info) != 0)
         RaiseErrno(errno, path_);
@@ -110,15 +106,8 @@ std::size_t InputFile::ReadFromSystem(unsigned char* buffer, std::size_t count, 
     return done;
 }
 
-void InputFile::Close()
+void InputFile::CloseOnSystem()
 {
-    if (!IsOpen())
-        throw EInOutError(io_error::FileNotOpen);
-    if (inMemory_) {
-        inMemory_ = false;
-        std::vector<unsigned char>().swap(memory_);
-        return;
-    }
     const int descriptor = Descriptor(file_);
     file_ = NoFile;
     if (::close(descriptor) != 0)

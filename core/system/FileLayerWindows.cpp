@@ -104,12 +104,8 @@ InputFile::~InputFile()
         ::CloseHandle(Handle(file_));
 }
 
-int64_t InputFile::Size() const
+int64_t InputFile::SizeFromSystem() const
 {
-    if (!IsOpen())
-        throw EInOutError(io_error::FileNotOpen);
-    if (inMemory_)
-        return static_cast<int64_t>(memory_.size());
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(Handle(file_), &size))
         RaiseLastError(path_);
@@ -135,15 +131,8 @@ std::size_t InputFile::ReadFromSystem(unsigned char* buffer, std::size_t count, 
     return done;
 }
 
-void InputFile::Close()
+void InputFile::CloseOnSystem()
 {
-    if (!IsOpen())
-        throw EInOutError(io_error::FileNotOpen);
-    if (inMemory_) {
-        inMemory_ = false;
-        std::vector<unsigned char>().swap(memory_);
-        return;
-    }
     HANDLE handle = Handle(file_);
     file_ = NoFile;
     if (!::CloseHandle(handle))
