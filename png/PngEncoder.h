@@ -1,7 +1,8 @@
 // The PNG encoder behind PngWriter.h: libpng where it is at hand
 // (PngEncoderPosix.cpp), the Windows Imaging Component on Windows
-// (PngEncoderWindows.cpp). Both store the same pixels; the bytes of the
-// compressed data may differ.
+// (PngEncoderWindows.cpp), our own in the WebAssembly build
+// (PngEncoderWeb.cpp). All store the same pixels; the bytes of the
+// compressed data differ.
 #pragma once
 
 #include "image/BmpWriter.h"

@@ -1,7 +1,7 @@
 // Writes the web page into a folder: the page's own files, the zip library,
 // and worker-source.js, which holds the renderer's whole script (the
-// WebAssembly module with the core inside, the zip library, the PNG writer
-// and the worker) as one string, from which the page makes its workers.
+// WebAssembly module with the core and its PNG encoder inside, and the
+// worker) as one string, from which the page makes its workers.
 //
 //   node assemble-page.js DIST WEB_SOURCE_FOLDER MODULE_JS FFLATE_JS
 "use strict";
@@ -30,8 +30,7 @@ const files = {
   "fflate.js": notice + read(fflatePath),
   "fflate-LICENSE.txt": read(fflateLicense),
 };
-const workerScript = [read(modulePath), notice + read(fflatePath), read(worker("palette-png.js")),
-  read(worker("minimap-worker.js"))].join("\n;\n");
+const workerScript = [read(modulePath), read(worker("minimap-worker.js"))].join("\n;\n");
 files["worker-source.js"] = "// The renderer's script, made into workers by renderers.js. Generated.\n" +
   "var TesselWorkerSource = " + JSON.stringify(workerScript) + ";\n";
 

@@ -69,11 +69,10 @@
   }
 
   function makePng(request) {
-    const rendered = module.render(SCENARIO, request.side, request.units, archivePath());
+    const rendered = module.renderPng(SCENARIO, request.side, request.units, archivePath());
     if (!rendered.made)
       return { made: false, messages: rendered.messages };
-    const side = rendered.side;
-    const image = PalettePng.encode(rendered.pixels, side, side, rendered.palette);
+    const image = rendered.png;
     return {
       made: true,
       messages: rendered.messages,
