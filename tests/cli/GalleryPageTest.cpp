@@ -130,8 +130,12 @@ TEST(GalleryPage, WritesTheTableOfCardsAsScriptsAndLeavesNoPartsOfAnEarlierLarge
 TEST(GalleryPage, CarriesTheRepositorysPageStyleSheetAndScript)
 {
     const std::string folder = TESSEL_SOURCE_DIR "/cli/gallery/";
-    for (const char* name : {"index.html", "gallery.css", "gallery.js"})
+    for (const char* name : {"index.html", "gallery.js"})
         EXPECT_EQ(std::string(cli::GalleryFile(name)), ReadText(folder + name)) << name;
+    // The style sheet: Tessel's look, which the web page shares, then the
+    // gallery's own rules.
+    EXPECT_EQ(std::string(cli::GalleryFile("gallery.css")),
+              ReadText(folder + "look.css") + "\n" + ReadText(folder + "gallery.css"));
     EXPECT_EQ(cli::GalleryFiles().size(), 3u);
     EXPECT_THROW(cli::GalleryFile("missing.js"), std::out_of_range);
 }

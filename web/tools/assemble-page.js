@@ -1,17 +1,18 @@
-// Writes the web page into a folder: the page's own files, the zip library,
-// and worker-source.js, which holds the renderer's whole script (the
-// WebAssembly module with the core and its PNG encoder inside, and the
-// worker) as one string, from which the page makes its workers.
+// Writes the web page into a folder: the page's own files (its style sheet
+// after the gallery's look), the zip library, and worker-source.js, which
+// holds the renderer's whole script (the WebAssembly module with the core
+// and its PNG encoder inside, and the worker) as one string, from which the
+// page makes its workers.
 //
-//   node assemble-page.js DIST WEB_SOURCE_FOLDER MODULE_JS FFLATE_JS
+//   node assemble-page.js DIST WEB_SOURCE_FOLDER MODULE_JS FFLATE_JS LOOK_CSS
 "use strict";
 
 const fs = require("fs");
 const path = require("path");
 
-const [dist, web, modulePath, fflatePath] = process.argv.slice(2);
-if (!fflatePath) {
-  console.error("usage: assemble-page.js DIST WEB_SOURCE_FOLDER MODULE_JS FFLATE_JS");
+const [dist, web, modulePath, fflatePath, lookPath] = process.argv.slice(2);
+if (!lookPath) {
+  console.error("usage: assemble-page.js DIST WEB_SOURCE_FOLDER MODULE_JS FFLATE_JS LOOK_CSS");
   process.exit(2);
 }
 
@@ -24,7 +25,7 @@ const notice = "// fflate " + JSON.parse(read(path.join(path.dirname(fflatePath)
 
 const files = {
   "index.html": read(page("index.html")),
-  "tessel.css": read(page("tessel.css")),
+  "tessel.css": read(lookPath) + "\n" + read(page("tessel.css")),
   "page.js": read(page("page.js")),
   "renderers.js": read(page("renderers.js")),
   "fflate.js": notice + read(fflatePath),
