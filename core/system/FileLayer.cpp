@@ -1,8 +1,10 @@
-// What the file classes do without the system: the input file's read-ahead
-// and the replacing output file's write buffer.
+// What the file classes do without the system: the input file's read-ahead,
+// the replacing output file's write buffer, and how the file written in
+// place keeps an exit on a signal from leaving part of an image.
 #include "system/FileLayer.h"
 
 #include "system/FaultInjection.h"
+#include "system/TemporaryFiles.h"
 
 #include <algorithm>
 #include <cstring>
@@ -126,6 +128,69 @@ void ReplacingOutputFile::Flush()
         ~ClearOnExit() { bytes.clear(); }
     } clear{buffer_};
     WriteToSystem(buffer_.data(), buffer_.size());
+}
+
+InPlaceOutputFile::~InPlaceOutputFile() { Discard(); }
+
+void InPlaceOutputFile::Discard() noexcept
+{
+    if (file_ == NoFile)
+        return;
+    {
+        TemporaryFilesLock lock;
+        if (lock.ForgetWrittenInPlace(file_))  // else never written, or already emptied for the exit
+            EmptyFileQuietly(file_);
+    }
+    CloseQuietlyOnSystem();
+    file_ = NoFile;
+}
+
+void InPlaceOutputFile::Write(const void* buffer, std::size_t count)
+{
+    if (file_ == NoFile)
+        throw EInOutError(io_error::FileNotOpen);
+    const std::size_t allowed = fault_injection::WritableBytes(count);
+    const auto* in = static_cast<const unsigned char*>(buffer);
+    for (std::size_t done = 0; done < allowed;) {
+        {
+            // Under the lock, so that no byte lands after an exit has emptied the file.
+            TemporaryFilesLock lock;
+            lock.RaiseIfClosed();
+            lock.AddWrittenInPlace(file_);
+            const std::size_t put = WriteOnSystem(in + done, std::min(allowed - done, WritePiece));
+            if (put == 0)
+                throw EInOutError(io_error::DiskFull);
+            done += put;
+            position_ += static_cast<int64_t>(put);
+        }
+        fault_injection::AfterWrite();
+    }
+    if (allowed != count)
+        throw EInOutError(io_error::DiskFull);
+}
+
+void InPlaceOutputFile::Commit()
+{
+    if (file_ == NoFile)
+        throw EInOutError(io_error::FileNotOpen);
+    {
+        TemporaryFilesLock lock;
+        if (lock.Closed()) {
+            lock.Release();
+            Discard();
+            RaiseInterrupted();
+        }
+        try {
+            CutOnSystem();
+        } catch (...) {
+            lock.Release();
+            Discard();
+            throw;
+        }
+        lock.ForgetWrittenInPlace(file_);
+        lock.CountCommitted();
+    }
+    CloseCommittedOnSystem();
 }
 
 }  // namespace tessel

@@ -159,6 +159,14 @@ private:
     static constexpr std::size_t WritePiece = 64 * 1024;
 
     void Discard() noexcept;
+    // The system's side: up to count bytes written at Position, how many
+    // were stored (0 when none could be), or an error raised; the file cut
+    // to Position, or an error raised; closing the file, quietly or after a
+    // commit, when a failure to close raises.
+    std::size_t WriteOnSystem(const unsigned char* bytes, std::size_t count);
+    void CutOnSystem();
+    void CloseQuietlyOnSystem() noexcept;
+    void CloseCommittedOnSystem();
 
     std::string path_;
     NativeFile file_ = NoFile;

@@ -267,70 +267,27 @@ InPlaceOutputFile::InPlaceOutputFile(const std::string& path) : path_(path)
     file_ = descriptor;
 }
 
-InPlaceOutputFile::~InPlaceOutputFile() { Discard(); }
-
-void InPlaceOutputFile::Discard() noexcept
+std::size_t InPlaceOutputFile::WriteOnSystem(const unsigned char* bytes, std::size_t count)
 {
-    if (file_ == NoFile)
-        return;
-    {
-        TemporaryFilesLock lock;
-        if (lock.ForgetWrittenInPlace(file_))  // else never written, or already emptied for the exit
-            EmptyFileQuietly(file_);
+    for (;;) {
+        const ssize_t put = ::pwrite(Descriptor(file_), bytes, count, static_cast<off_t>(position_));
+        if (put >= 0)
+            return static_cast<std::size_t>(put);
+        if (errno != EINTR)
+            RaiseErrno(errno, path_);
     }
-    ::close(Descriptor(file_));
-    file_ = NoFile;
 }
 
-void InPlaceOutputFile::Write(const void* buffer, std::size_t count)
+void InPlaceOutputFile::CutOnSystem()
 {
-    if (file_ == NoFile)
-        throw EInOutError(io_error::FileNotOpen);
-    const std::size_t allowed = fault_injection::WritableBytes(count);
-    const auto* in = static_cast<const unsigned char*>(buffer);
-    for (std::size_t done = 0; done < allowed;) {
-        {
-            // Under the lock, so that no byte lands after an exit has emptied the file.
-            TemporaryFilesLock lock;
-            lock.RaiseIfClosed();
-            lock.AddWrittenInPlace(file_);
-            const ssize_t put =
-                ::pwrite(Descriptor(file_), in + done, std::min(allowed - done, WritePiece), position_);
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put < 0)
-                RaiseErrno(errno, path_);
-            if (put == 0)
-                throw EInOutError(io_error::DiskFull);
-            done += static_cast<std::size_t>(put);
-            position_ += put;
-        }
-        fault_injection::AfterWrite();
-    }
-    if (allowed != count)
-        throw EInOutError(io_error::DiskFull);
+    if (::ftruncate(Descriptor(file_), static_cast<off_t>(position_)) != 0)
+        RaiseErrno(errno, path_);
 }
 
-void InPlaceOutputFile::Commit()
+void InPlaceOutputFile::CloseQuietlyOnSystem() noexcept { ::close(Descriptor(file_)); }
+
+void InPlaceOutputFile::CloseCommittedOnSystem()
 {
-    if (file_ == NoFile)
-        throw EInOutError(io_error::FileNotOpen);
-    {
-        TemporaryFilesLock lock;
-        if (lock.Closed()) {
-            lock.Release();
-            Discard();
-            RaiseInterrupted();
-        }
-        if (::ftruncate(Descriptor(file_), static_cast<off_t>(position_)) != 0) {
-            const int error = errno;
-            lock.Release();
-            Discard();
-            RaiseErrno(error, path_);
-        }
-        lock.ForgetWrittenInPlace(file_);
-        lock.CountCommitted();
-    }
     const int descriptor = Descriptor(file_);
     file_ = NoFile;
     if (::close(descriptor) != 0) {

@@ -292,71 +292,27 @@ InPlaceOutputFile::InPlaceOutputFile(const std::string& path) : path_(path)
     file_ = Native(handle);
 }
 
-InPlaceOutputFile::~InPlaceOutputFile() { Discard(); }
-
-void InPlaceOutputFile::Discard() noexcept
+std::size_t InPlaceOutputFile::WriteOnSystem(const unsigned char* bytes, std::size_t count)
 {
-    if (file_ == NoFile)
-        return;
-    {
-        TemporaryFilesLock lock;
-        if (lock.ForgetWrittenInPlace(file_))  // else never written, or already emptied for the exit
-            EmptyFileQuietly(file_);
-    }
-    ::CloseHandle(Handle(file_));
-    file_ = NoFile;
+    OVERLAPPED at = At(position_);
+    DWORD put = 0;
+    if (!::WriteFile(Handle(file_), bytes, static_cast<DWORD>(count), &put, &at))
+        RaiseLastError(path_);
+    return put;
 }
 
-void InPlaceOutputFile::Write(const void* buffer, std::size_t count)
+void InPlaceOutputFile::CutOnSystem()
 {
-    if (file_ == NoFile)
-        throw EInOutError(io_error::FileNotOpen);
-    const std::size_t allowed = fault_injection::WritableBytes(count);
-    const auto* in = static_cast<const unsigned char*>(buffer);
-    for (std::size_t done = 0; done < allowed;) {
-        {
-            // Under the lock, so that no byte lands after an exit has emptied the file.
-            TemporaryFilesLock lock;
-            lock.RaiseIfClosed();
-            lock.AddWrittenInPlace(file_);
-            OVERLAPPED at = At(position_);
-            DWORD put = 0;
-            const DWORD asked = static_cast<DWORD>(std::min(allowed - done, WritePiece));
-            if (!::WriteFile(Handle(file_), in + done, asked, &put, &at))
-                RaiseLastError(path_);
-            if (put == 0)
-                throw EInOutError(io_error::DiskFull);
-            done += put;
-            position_ += put;
-        }
-        fault_injection::AfterWrite();
-    }
-    if (allowed != count)
-        throw EInOutError(io_error::DiskFull);
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = position_;
+    if (!::SetFileInformationByHandle(Handle(file_), FileEndOfFileInfo, &end, sizeof end))
+        RaiseLastError(path_);
 }
 
-void InPlaceOutputFile::Commit()
+void InPlaceOutputFile::CloseQuietlyOnSystem() noexcept { ::CloseHandle(Handle(file_)); }
+
+void InPlaceOutputFile::CloseCommittedOnSystem()
 {
-    if (file_ == NoFile)
-        throw EInOutError(io_error::FileNotOpen);
-    {
-        TemporaryFilesLock lock;
-        if (lock.Closed()) {
-            lock.Release();
-            Discard();
-            RaiseInterrupted();
-        }
-        FILE_END_OF_FILE_INFO end{};
-        end.EndOfFile.QuadPart = position_;
-        if (!::SetFileInformationByHandle(Handle(file_), FileEndOfFileInfo, &end, sizeof end)) {
-            const DWORD error = ::GetLastError();
-            lock.Release();
-            Discard();
-            throw InOutErrorFromSystem(error, path_);
-        }
-        lock.ForgetWrittenInPlace(file_);
-        lock.CountCommitted();
-    }
     HANDLE handle = Handle(file_);
     file_ = NoFile;
     if (!::CloseHandle(handle))
