@@ -242,7 +242,10 @@ def test_ctrl_c(wine, args, work, archive, maps):
         log.seek(0)
         text = log.read().decode("utf-8", "replace")
     left = sorted(p.name for p in out.iterdir()) if out.is_dir() else []
-    check(status == 130, f"Ctrl-C ends the render with status 130 (got {status})")
+    # What the console showed, to tell a failure apart: a message of the
+    # program's, or of wine's.
+    shown = "" if status == 130 else "; the console showed: " + text[-600:].replace("\r", "")
+    check(status == 130, f"Ctrl-C ends the render with status 130 (got {status}){shown}")
     check(all(name.endswith(".bmp") for name in left) and 0 < len(left) < 60,
           f"the minimaps written so far stay, no temporary file is left ({len(left)} files)")
     check("written" in text.replace("\x1b[K", "").replace("\x1b[1C", " "), "the summary so far is printed")
