@@ -119,15 +119,24 @@ public:
     }
 
 private:
+    // A mutex and a condition, not std::atomic's wait: the MinGW build's
+    // standard library (GCC 12) may miss that wait's wake-up, and a worker
+    // then waits for ever.
     void Release()
     {
-        mayStart_ = true;
-        mayStart_.notify_all();
+        {
+            std::lock_guard lock(mutex_);
+            mayStart_ = true;
+        }
+        mayStartChanged_.notify_all();
     }
 
     void Work()
     {
-        mayStart_.wait(false);
+        {
+            std::unique_lock lock(mutex_);
+            mayStartChanged_.wait(lock, [this] { return mayStart_; });
+        }
         if (cancelled_)
             return;
         for (std::size_t index; (index = nextJob_.fetch_add(1)) < count_;) {
@@ -153,7 +162,8 @@ private:
     uint64_t committedBefore_ = 0;
     uint64_t committedByRun_ = 0;  // final once interruption_ is set
     std::size_t writtenRecorded_ = 0;
-    std::atomic<bool> mayStart_{false};
+    bool mayStart_ = false;  // under mutex_
+    std::condition_variable mayStartChanged_;
     std::atomic<bool> cancelled_{false};
     std::optional<InterruptionWatch> watch_;
     // Last, so that the threads end before what they use goes.

@@ -216,6 +216,25 @@ def test_failures(wine, args, work, archive, maps):
     check(sorted(p.name for p in kept.iterdir()) == ["map.bmp", "map.pud"], "no temporary file is left")
 
 
+def test_workers_always_end(wine, args, work, archive, maps):
+    """Renders on two workers, again and again: a worker that once missed
+    the word to start kept one in twenty such runs waiting for ever."""
+    out = work / "two-workers"
+    ended = 0
+    for run in range(40):
+        try:
+            status, _, errors = wine.run(args.cli, "render", "--no-settings", "-j", "2", "-a", windows_path(archive),
+                                         "--size", "64", "-o", windows_path(out), windows_path(maps), timeout=60)
+        except subprocess.TimeoutExpired:
+            check(False, f"render {run + 1} on two workers ends (it still ran after 60 s)")
+            return
+        if status != 0:
+            check(False, f"render {run + 1} on two workers succeeds ({errors.strip()})")
+            return
+        ended += 1
+    check(ended == 40, "40 renders on two workers each end")
+
+
 def test_ctrl_c(wine, args, work, archive, maps):
     """Ctrl-C typed on the console that wine makes of a terminal (script(1))."""
     many = work / "many"
@@ -333,6 +352,7 @@ def main():
         work = pathlib.Path(folder)
         archive, maps = test_renders(wine, args, work)
         test_failures(wine, args, work, archive, maps)
+        test_workers_always_end(wine, args, work, archive, maps)
         test_ctrl_c(wine, args, work, archive, maps)
         test_handler(wine, args, work, maps)
     test_installer(wine, args)
