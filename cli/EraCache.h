@@ -1,17 +1,14 @@
 // Loads each era of an archive once and shares it among all workers of a
-// run. A failed load is remembered with its boxes, and every later request
-// for that era shows the same boxes and fails the same way, so a cached run
-// reports exactly what a run without the cache reports.
+// run, remembered as RememberedEra says: a cached run reports exactly what
+// a run without the cache reports.
 #pragma once
 
-#include "era/TerrainData.h"
-#include "era/TilePictures.h"
+#include "era/RememberedEra.h"
 
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 namespace tessel::cli {
 
@@ -27,10 +24,7 @@ private:
     struct Entry {
         std::mutex Loading;
         bool Done = false;
-        std::shared_ptr<const TTerrainData> Terrain;
-        std::shared_ptr<const TilePictures> Pictures;
-        std::vector<std::string> Boxes;
-        std::string Failure;
+        RememberedEra Era;  // once Done, only its Pictures change, under Loading
     };
 
     Entry& EntryFor(const std::string& archivePath, int32_t era);

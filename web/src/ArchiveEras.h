@@ -1,16 +1,13 @@
-// The eras of the archive the page was given, each loaded once. A failed
-// load is kept with the boxes it showed, and every later request for that
-// era shows them again and fails the same way, so a map reports exactly
-// what it would report with the archive read afresh for it.
+// The eras of the archive the page was given, each loaded once and
+// remembered as RememberedEra says, so a map reports exactly what it would
+// report with the archive read afresh for it.
 #pragma once
 
-#include "era/TerrainData.h"
-#include "era/TilePictures.h"
+#include "era/RememberedEra.h"
 
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace tessel::web {
 
@@ -26,17 +23,10 @@ public:
     void Forget();
 
 private:
-    struct Era {
-        std::shared_ptr<const TTerrainData> Terrain;
-        std::shared_ptr<const TilePictures> Pictures;
-        std::vector<std::string> Boxes;
-        std::string Failure;
-    };
-
-    Era& Load(const std::string& archivePath, int32_t era);
+    RememberedEra& Load(const std::string& archivePath, int32_t era);
 
     std::string archivePath_;
-    std::map<int32_t, Era> eras_;
+    std::map<int32_t, RememberedEra> eras_;
 };
 
 }  // namespace tessel::web
